@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test twice: in a
+# normal build, then in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/tinselwick-runtime.XXXXXX)}"
+chmod 0700 "$XDG_RUNTIME_DIR"
+
+echo "== normal build =="
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+echo "== sanitizer build (address, undefined) =="
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTINSELWICK_SANITIZE=ON -DTINSELWICK_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$jobs"
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+(cd build-asan && ctest --output-on-failure -j"$jobs")

@@ -1,0 +1,30 @@
+#pragma once
+// The program's random source: a 32-bit linear congruential generator whose
+// next(n) is the upper half of the 64-bit product of the new state and n.
+// One instance serves the whole process (the draw and the test letter).
+
+#include <cstdint>
+
+class TRandomSource {
+public:
+    explicit TRandomSource(std::uint32_t seed = 0) : seed_(seed) {}
+
+    void SetSeed(std::uint32_t seed) { seed_ = seed; }
+    std::uint32_t Seed() const { return seed_; }
+
+    /// An integer in 0 .. n-1, for n >= 1.
+    std::uint32_t Next(std::uint32_t n)
+    {
+        seed_ = seed_ * 134775813u + 1u;
+        return static_cast<std::uint32_t>((static_cast<std::uint64_t>(seed_) * n) >> 32);
+    }
+
+private:
+    std::uint32_t seed_;
+};
+
+/// The process-wide source.
+TRandomSource& ProgramRandom();
+
+/// Seeds the process-wide source from the low 32 bits of the monotonic high-resolution clock.
+void SeedProgramRandomFromClock();

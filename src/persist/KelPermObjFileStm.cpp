@@ -1,0 +1,272 @@
+#include "persist/KelPermObjFileStm.h"
+
+#include "persist/AnsiText.h"
+#include "platform/DebugOutput.h"
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <utility>
+
+namespace {
+
+struct LibraryState {
+    std::uint16_t currentVersion = 0;
+    std::uint16_t secondVersion = 0;
+    std::unique_ptr<std::vector<std::pair<std::string, const TPersistentClass*>>> registry;
+    std::unique_ptr<TSortedPointerList> liveObjects;
+};
+
+LibraryState& State()
+{
+    static LibraryState state;
+    return state;
+}
+
+std::less<const void*> AddressLess;
+
+} // namespace
+
+// ---- TPersistentClass -------------------------------------------------------
+
+bool TPersistentClass::InheritsFrom(const TPersistentClass& ancestor) const
+{
+    for (const TPersistentClass* c = this; c != nullptr; c = c->parent_)
+        if (c == &ancestor)
+            return true;
+    return false;
+}
+
+std::unique_ptr<TKelPersistFileObject> TPersistentClass::Create(TStringList* ownerList, TObject* owner) const
+{
+    return factory_ ? factory_(ownerList, owner) : nullptr;
+}
+
+// ---- TSortedPointerList -----------------------------------------------------
+
+TSortedPointerList::FindResult TSortedPointerList::Find(const void* p) const
+{
+    std::lock_guard lock(lock_);
+    if (items_.empty())
+        return {false, 0};
+    if (items_.front() == p)
+        return {true, 0};
+    if (items_.back() == p)
+        return {true, Count() - 1};
+    const auto it = std::lower_bound(items_.begin(), items_.end(), p, AddressLess);
+    const int position = static_cast<int>(it - items_.begin());
+    return {it != items_.end() && *it == p, position};
+}
+
+int TSortedPointerList::Add(const void* p)
+{
+    std::lock_guard lock(lock_);
+    const FindResult r = Find(p);
+    if (!r.found)
+        items_.insert(items_.begin() + r.position, p);
+    return r.position;
+}
+
+bool TSortedPointerList::Remove(const void* p)
+{
+    std::lock_guard lock(lock_);
+    const FindResult r = Find(p);
+    if (r.found)
+        items_.erase(items_.begin() + r.position);
+    return r.found;
+}
+
+// ---- Version and registry ---------------------------------------------------
+
+void SetCurrentVersion(std::uint16_t version, std::uint16_t second)
+{
+    LibraryState& s = State();
+    if (s.currentVersion != 0)
+        throw EInvalidPersistentFileAction("SetCurrentVersion can only be called once. Version::"
+                                           + std::to_string(version) + " is rejected");
+    s.currentVersion = version;
+    s.secondVersion = second;
+}
+
+std::uint16_t CurrentVersion() { return State().currentVersion; }
+std::uint16_t SecondVersionNumber() { return State().secondVersion; }
+
+void RegisterPersistentClasses(std::initializer_list<const TPersistentClass*> classes)
+{
+    LibraryState& s = State();
+    if (!s.registry)
+        s.registry = std::make_unique<std::vector<std::pair<std::string, const TPersistentClass*>>>();
+    for (const TPersistentClass* cls : classes) {
+        if (cls == nullptr || !cls->InheritsFrom(TKelPersistFileObject::ClassInfo()))
+            throw EInvalidPersistentFileAction("Failed Attempt To Register, Invalid Class");
+        if (FindRegisteredClass(cls->Name()) != nullptr)
+            throw EInvalidPersistentFileAction("Failed Attempt To Register, Duplicate Name");
+        s.registry->emplace_back(cls->Name(), cls);
+    }
+}
+
+const TPersistentClass* FindRegisteredClass(std::string_view name)
+{
+    const LibraryState& s = State();
+    if (!s.registry)
+        return nullptr;
+    for (const auto& [entryName, cls] : *s.registry)
+        if (AnsiSameText(entryName, name))
+            return cls;
+    return nullptr;
+}
+
+const TPersistentClass* GetRegisteredClass(std::string_view name)
+{
+    if (!State().registry)
+        return nullptr;
+    const TPersistentClass* cls = FindRegisteredClass(name);
+    if (cls == nullptr)
+        throw EInvalidPersistentFileAction("Object Type " + std::string(name) + " is Not Registered");
+    return cls;
+}
+
+TSortedPointerList* LiveObjects() { return State().liveObjects.get(); }
+
+void InitializePersistenceLibrary() { RegisterPersistentClasses({&TKelPersistFileObject::ClassInfo()}); }
+
+void ShutdownPersistenceLibrary()
+{
+    LibraryState& s = State();
+    s.registry.reset();
+    if (s.liveObjects && s.liveObjects->Count() > 0) {
+        platform::OutputDebugLine("File Objects Created but not Destroyed");
+        for (int i = 0; i < s.liveObjects->Count(); ++i) {
+            try {
+                const auto* object = static_cast<const TKelPersistFileObject*>(s.liveObjects->Items(i));
+                platform::OutputDebugLine(std::to_string(i) + " Object Left is " + object->ClassName());
+            } catch (...) {
+                // One line that cannot be formed or written must not cut the report short.
+            }
+        }
+    }
+    s.liveObjects.reset();
+}
+
+namespace kel_testing {
+void ResetPersistenceLibrary()
+{
+    LibraryState& s = State();
+    s.currentVersion = 0;
+    s.secondVersion = 0;
+    s.registry.reset();
+    s.liveObjects.reset();
+}
+} // namespace kel_testing
+
+// ---- TKelPersistFileObject --------------------------------------------------
+
+TKelPersistFileObject::TKelPersistFileObject(TStringList* ownerList, TObject* owner)
+{
+    if (CurrentVersion() == 0)
+        throw EInvalidPersistentFileAction("SetCurrentVersion must be called before using TKelPersistFileObject");
+    OwnerList = ownerList;
+    Owner = owner;
+    LibraryState& s = State();
+    if (!s.liveObjects)
+        s.liveObjects = std::make_unique<TSortedPointerList>();
+    s.liveObjects->Add(this);
+}
+
+TKelPersistFileObject::~TKelPersistFileObject() { ReleaseFromLiveObjects(); }
+
+void TKelPersistFileObject::ReleaseFromLiveObjects()
+{
+    if (released_)
+        return;
+    released_ = true;
+    TSortedPointerList* live = LiveObjects();
+    if (live && !live->Remove(this))
+        platform::OutputDebugLine("Non Created Object Destroy (not found on ObjectList) :: " + ClassName());
+}
+
+const TPersistentClass& TKelPersistFileObject::ClassInfo()
+{
+    static const TPersistentClass info(
+        "TKelPersistFileObject", nullptr,
+        [](TStringList* ownerList, TObject* owner) -> std::unique_ptr<TKelPersistFileObject> {
+            return std::make_unique<TKelPersistFileObject>(ownerList, owner);
+        });
+    return info;
+}
+
+const TPersistentClass& TKelPersistFileObject::ClassType() const { return ClassInfo(); }
+
+void TKelPersistFileObject::InheritRefNoLookup()
+{
+    if (RefNoLookup)
+        return;
+    TObject* node = Owner;
+    while (!RefNoLookup && node != nullptr) {
+        auto* persistent = dynamic_cast<TKelPersistFileObject*>(node);
+        if (persistent == nullptr)
+            break;
+        persistent->InheritRefNoLookup();
+        RefNoLookup = persistent->RefNoLookup;
+        node = persistent->Owner;
+    }
+}
+
+void TKelPersistFileObject::InheritClassLookup()
+{
+    if (ClassLookup)
+        return;
+    if (auto* persistent = dynamic_cast<TKelPersistFileObject*>(Owner))
+        ClassLookup = persistent->ClassLookup;
+}
+
+void TKelPersistFileObject::ReadFromStream(TStream& stream) { Version = stream.ReadU16("an object's version"); }
+
+void TKelPersistFileObject::WriteToStream(TStream& stream)
+{
+    Version = CurrentVersion();
+    stream.WriteU16(Version);
+}
+
+void TKelPersistFileObject::WriteAnsiString(TStream& stream, std::string_view text)
+{
+    if (static_cast<std::int64_t>(text.size()) > kMaxAnsiStringLength)
+        throw EInvalidPersistentFileAction("OverLength AnsiString on File");
+    stream.WriteU16(kAnsiStringMarker);
+    stream.WriteI32(static_cast<std::int32_t>(text.size()));
+    if (!text.empty())
+        stream.WriteExact(text.data(), text.size(), "a string");
+}
+
+std::string TKelPersistFileObject::ReadAnsiString(TStream& stream)
+{
+    const std::uint16_t marker = stream.ReadU16("a string's marker");
+    const std::int32_t length = stream.ReadI32("a string's length");
+    if (marker != kAnsiStringMarker) {
+        if (length == 0)
+            return {};
+        throw EInvalidPersistentFileAction("Invalid Ansi String on File");
+    }
+    if (length > kMaxAnsiStringLength)
+        throw EInvalidPersistentFileAction("OverLength Ansi String on File");
+    if (length <= 0)
+        return {};
+    stream.CheckAvailable(static_cast<std::uint64_t>(length), "a string");
+    std::string text(static_cast<std::size_t>(length), '\0');
+    stream.ReadExact(text.data(), text.size(), "a string");
+    return text;
+}
+
+// ---- TKelFileObjectOnRawStrm -------------------------------------------------
+
+const TPersistentClass& TKelFileObjectOnRawStrm::ClassInfo()
+{
+    static const TPersistentClass info(
+        "TKelFileObjectOnRawStrm", &TKelPersistFileObject::ClassInfo(),
+        [](TStringList* ownerList, TObject* owner) -> std::unique_ptr<TKelPersistFileObject> {
+            return std::make_unique<TKelFileObjectOnRawStrm>(ownerList, owner);
+        });
+    return info;
+}
+
+const TPersistentClass& TKelFileObjectOnRawStrm::ClassType() const { return ClassInfo(); }

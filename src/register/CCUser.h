@@ -1,0 +1,60 @@
+#pragma once
+// The participant record: two names, a group, and the links of the assignment.
+// It is the program's one persistent class (registered as "TCCUser").
+
+#include "persist/KelPermObjFileStm.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class TCCUser : public TKelFileObjectOnRawStrm {
+public:
+    static constexpr int kNameCapacity = 30;
+
+    /// A new record: empty names, no taker, no giver, GroupNo 0.
+    TCCUser(TStringList* ownerList, TObject* owner);
+    ~TCCUser() override;
+
+    static const TPersistentClass& ClassInfo();
+    const TPersistentClass& ClassType() const override;
+
+    /// Stores each name cut to its first 30 characters; changes nothing else.
+    void SetNames(std::string_view first, std::string_view last);
+    /// The key: first name directly followed by last name (at most 60 characters).
+    std::string FullName() const;
+    /// The list text: "<GroupNo+1> <first> <last>", or "<first> <last>" when GroupNo is -1.
+    std::string DisplayName() const;
+    /// First name, one space, last name, as printed on the letters and the list.
+    std::string SpacedName() const;
+
+    bool HasTaker() const { return Taker != nullptr; }
+    /// Sets Taker; a non-empty taker gets this record as its Giver. The former
+    /// taker's Giver is left for the caller.
+    void SetTaker(TCCUser* taker);
+
+    void ReadFromStream(TStream& stream) override;
+    void WriteToStream(TStream& stream) override;
+
+    std::string FirstName;
+    std::string LastName;
+    TCCUser* Taker = nullptr;
+    TCCUser* Giver = nullptr;
+    std::int32_t GroupNo = 0;
+    std::string TakerNameOnFile;
+};
+
+/// Registers TCCUser with the class registry (start-up of the record's unit).
+void RegisterCCUserClass();
+
+/// The record attached to entry `index` of a participants list (nullptr when none).
+TCCUser* UserAt(const TStringList& participants, int index);
+
+/// Removes the whole assignment: afterwards nobody has a giver or a taker.
+/// A null list is allowed and does nothing.
+void ClearAssignments(TStringList* participants);
+
+/// Turns the taker names read from a document back into links, looking each name up
+/// without regard to letter case; a name that matches nobody leaves its giver
+/// unassigned. Every TakerNameOnFile is empty afterwards.
+void LinkTakersAfterLoad(TStringList& participants);

@@ -1,0 +1,145 @@
+#include "persist/KelPermObjFileStm.h"
+#include "platform/DebugOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+class PersistLibrary : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        kel_testing::ResetPersistenceLibrary();
+        InitializePersistenceLibrary();
+    }
+    void TearDown() override { kel_testing::ResetPersistenceLibrary(); }
+};
+
+std::vector<std::uint8_t> Bytes(const TMemoryStream& s) { return s.Bytes(); }
+
+TEST_F(PersistLibrary, SecondSetCurrentVersionIsRejectedAndKeepsTheFirst)
+{
+    SetCurrentVersion(21404, 18000);
+    try {
+        SetCurrentVersion(21404, 18000);
+        FAIL() << "expected an error";
+    } catch (const EInvalidPersistentFileAction& e) {
+        EXPECT_STREQ("SetCurrentVersion can only be called once. Version::21404 is rejected", e.what());
+    }
+    EXPECT_EQ(21404, CurrentVersion());
+    EXPECT_EQ(18000, SecondVersionNumber());
+}
+
+TEST_F(PersistLibrary, VersionZeroLeavesTheLibraryUnset)
+{
+    SetCurrentVersion(0, 5);
+    EXPECT_NO_THROW(SetCurrentVersion(21404, 18000));
+    EXPECT_EQ(21404, CurrentVersion());
+}
+
+TEST_F(PersistLibrary, CreationBeforeVersionIsRefused)
+{
+    try {
+        TKelPersistFileObject object(nullptr, nullptr);
+        FAIL() << "expected an error";
+    } catch (const EInvalidPersistentFileAction& e) {
+        EXPECT_STREQ("SetCurrentVersion must be called before using TKelPersistFileObject", e.what());
+    }
+    EXPECT_EQ(nullptr, LiveObjects());
+}
+
+TEST_F(PersistLibrary, BaseWritesVersionStamp)
+{
+    SetCurrentVersion(21404, 18000);
+    TKelPersistFileObject object(nullptr, nullptr);
+    TMemoryStream s;
+    object.WriteToStream(s);
+    EXPECT_EQ((std::vector<std::uint8_t>{0x9C, 0x53}), Bytes(s));
+    EXPECT_EQ(21404, object.Version);
+}
+
+struct AnsiCase {
+    std::vector<std::uint8_t> bytes;
+    const char* text;      // expected text, or nullptr for an error
+    const char* error;     // expected message
+    std::uint64_t consumed;
+};
+
+TEST_F(PersistLibrary, ReadAnsiStringForms)
+{
+    const AnsiCase cases[] = {
+        {{0x70, 0x2B, 3, 0, 0, 0, 'a', 'b', 'c'}, "abc", nullptr, 9},
+        {{0, 0, 0, 0, 0, 0}, "", nullptr, 6},
+        {{0, 0, 5, 0, 0, 0}, nullptr, "Invalid Ansi String on File", 0},
+        {{0x70, 0x2B, 0xFF, 0xFF, 0xFF, 0xFF, 'x'}, "", nullptr, 6},
+        {{0x70, 0x2B, 0x01, 0xCA, 0x9A, 0x3B}, nullptr, "OverLength Ansi String on File", 0},
+    };
+    for (const AnsiCase& c : cases) {
+        TMemoryStream s(c.bytes);
+        if (c.text != nullptr) {
+            EXPECT_EQ(c.text, TKelPersistFileObject::ReadAnsiString(s));
+            EXPECT_EQ(c.consumed, s.Position());
+        } else {
+            try {
+                TKelPersistFileObject::ReadAnsiString(s);
+                ADD_FAILURE() << "expected " << c.error;
+            } catch (const EInvalidPersistentFileAction& e) {
+                EXPECT_STREQ(c.error, e.what());
+            }
+        }
+    }
+}
+
+TEST_F(PersistLibrary, ClaimedStringLongerThanTheFileIsRefusedWithoutAllocating)
+{
+    // 900,000,000 bytes claimed by a 20-byte stream.
+    std::vector<std::uint8_t> bytes = {0x70, 0x2B, 0x00, 0xE9, 0xA4, 0x35};
+    bytes.resize(20, 'x');
+    TMemoryStream s(bytes);
+    EXPECT_THROW(TKelPersistFileObject::ReadAnsiString(s), EInvalidPersistentFileAction);
+}
+
+TEST_F(PersistLibrary, WriteAnsiString)
+{
+    TMemoryStream s;
+    TKelPersistFileObject::WriteAnsiString(s, "abc");
+    TKelPersistFileObject::WriteAnsiString(s, "");
+    EXPECT_EQ((std::vector<std::uint8_t>{0x70, 0x2B, 3, 0, 0, 0, 'a', 'b', 'c', 0x70, 0x2B, 0, 0, 0, 0}), Bytes(s));
+}
+
+TEST_F(PersistLibrary, ShutdownReportsLiveObjects)
+{
+    SetCurrentVersion(21404, 18000);
+    std::vector<std::string> lines;
+    platform::ScopedDebugSink sink([&](const std::string& line) { lines.push_back(line); });
+    TKelPersistFileObject a(nullptr, nullptr);
+    TKelPersistFileObject b(nullptr, nullptr);
+    ShutdownPersistenceLibrary();
+    EXPECT_EQ((std::vector<std::string>{"File Objects Created but not Destroyed",
+                                        "0 Object Left is TKelPersistFileObject",
+                                        "1 Object Left is TKelPersistFileObject"}),
+              lines);
+}
+
+TEST(SortedPointerList, KeepsAddressOrderWithoutDuplicates)
+{
+    auto p = [](std::uintptr_t v) { return reinterpret_cast<const void*>(v); };
+    TSortedPointerList list;
+    list.Add(p(30));
+    list.Add(p(10));
+    EXPECT_EQ(1, list.Add(p(20)));
+    EXPECT_EQ(1, list.Add(p(20)));
+    ASSERT_EQ(3, list.Count());
+    EXPECT_EQ(p(10), list.Items(0));
+    EXPECT_EQ(p(30), list.Items(2));
+    EXPECT_EQ(0, list.Find(p(5)).position);
+    EXPECT_EQ(3, list.Find(p(40)).position);
+    EXPECT_FALSE(list.Remove(p(25)));
+    EXPECT_TRUE(list.Remove(p(20)));
+    EXPECT_EQ(2, list.Count());
+}
+
+} // namespace
