@@ -99,6 +99,26 @@ TCCUser* UserAt(const TStringList& participants, int index)
     return dynamic_cast<TCCUser*>(participants.Objects(index));
 }
 
+std::vector<TCCUser*> ParticipantsInDisplayOrder(const TStringList& participants)
+{
+    struct Line {
+        std::string text;
+        TCCUser* user;
+    };
+    std::vector<Line> lines;
+    lines.reserve(static_cast<std::size_t>(participants.Count()));
+    for (int i = 0; i < participants.Count(); ++i)
+        if (TCCUser* user = UserAt(participants, i))
+            lines.push_back({user->DisplayName(), user});
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const Line& a, const Line& b) { return AnsiCompareText(a.text, b.text) < 0; });
+    std::vector<TCCUser*> ordered;
+    ordered.reserve(lines.size());
+    for (const Line& line : lines)
+        ordered.push_back(line.user);
+    return ordered;
+}
+
 void ClearAssignments(TStringList* participants)
 {
     if (participants == nullptr)

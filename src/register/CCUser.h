@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TCCUser : public TKelFileObjectOnRawStrm {
 public:
@@ -49,6 +50,10 @@ void RegisterCCUserClass();
 
 /// The record attached to entry `index` of a participants list (nullptr when none).
 TCCUser* UserAt(const TStringList& participants, int index);
+
+/// The records of `participants` in the order of the participants list box: by DisplayName,
+/// letter case ignored (so group 10 comes before group 2), ties in list order.
+std::vector<TCCUser*> ParticipantsInDisplayOrder(const TStringList& participants);
 
 /// Removes the whole assignment: afterwards nobody has a giver or a taker.
 /// A null list is allowed and does nothing.
