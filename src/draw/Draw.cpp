@@ -1,10 +1,120 @@
 #include "draw/Draw.h"
 
+#include "draw/DrawBoard.h"
 #include "register/CCUser.h"
 
-// Placeholder until the draw lands: clears and reports NotRun.
-TDrawOutcome DrawAssignments(TStringList* participants, TRandomSource& /*random*/)
+#include <bit>
+
+namespace {
+
+// The classic procedure's bound: pass counter J runs from -10000 up to 0, and each pass's
+// step counter I starts at the new J, so pass k may take 10000 - k steps.
+constexpr std::int32_t kPassBound = 10000;
+
+// Further passes (used only when the classic ones run out on a register that has a
+// solution) share one budget of random numbers of about three times n log2 n: ordinary
+// registers finish well inside it, and the tight ones, where random passes can wander for
+// ever, go on to the completion after a bounded, n log n amount of work.
+std::int64_t FurtherBudget(std::int32_t count)
 {
+    const auto n = static_cast<std::int64_t>(count);
+    return 3 * n * std::bit_width(static_cast<std::uint32_t>(count)) + kPassBound;
+}
+
+template <class Random>
+TDrawOutcome Run(TStringList* participants, Random& random, TDrawReport& report)
+{
+    report = TDrawReport{};
     ClearAssignments(participants);
-    return TDrawOutcome::NotRun;
+    if (participants == nullptr || participants->Count() < 2)
+        return TDrawOutcome::NotRun;
+
+    TDrawBoard board(*participants);
+    const auto count = static_cast<std::uint32_t>(board.Count());
+    TDrawSlot* const s = board.Slots();
+
+    std::int32_t j = -kPassBound;
+    std::int32_t i = -kPassBound;
+    while (j < 0) {
+        ++j;
+        i = j;
+        ++report.passes;
+        auto g = static_cast<std::int32_t>(random.Next(count));
+        if (s[g].present == 0)
+            g = kNoSlot;
+        while (g != kNoSlot && i < 0) {
+            ++i;
+            if (s[g].taker != kNoSlot)
+                break;
+            const auto c = static_cast<std::int32_t>(random.Next(count));
+            // An entry without a record cannot be taken; like a member of the giver's own
+            // group it only costs the step.
+            if (s[c].present == 0 || s[c].group == s[g].group)
+                continue;
+            // The giver who loses c goes on looking in this same pass.
+            g = board.Link(g, c);
+        }
+        // The count of givers without a taker stands in for a scan of the whole list.
+        if (board.Unassigned() == 0)
+            break;
+    }
+
+    if (board.Unassigned() != 0) {
+        if (board.SomeGroupOverHalf()) {
+            board.Store();
+            return TDrawOutcome::Failed;
+        }
+        // A complete assignment exists, the classic bound was merely too small for this
+        // register: the same kind of passes go on, a start and a chain of steps each.
+        std::int64_t budget = FurtherBudget(board.Count());
+        while (board.Unassigned() != 0 && budget > 0) {
+            ++report.furtherPasses;
+            --budget;
+            auto g = static_cast<std::int32_t>(random.Next(count));
+            if (s[g].present == 0)
+                continue;
+            while (g != kNoSlot && s[g].taker == kNoSlot && budget > 0) {
+                --budget;
+                const auto c = static_cast<std::int32_t>(random.Next(count));
+                if (s[c].present == 0 || s[c].group == s[g].group)
+                    continue;
+                g = board.Link(g, c);
+            }
+        }
+        report.completed = board.Unassigned();
+        CompleteBoard(board, random);
+    }
+    board.Store();
+    return TDrawOutcome::Complete;
+}
+
+} // namespace
+
+TDrawOutcome DrawAssignments(TStringList* participants, TRandomSource& random)
+{
+    TDrawReport report;
+    return Run(participants, random, report);
+}
+
+TDrawOutcome DrawAssignments(TStringList* participants, TRandomSource& random, TDrawReport& report)
+{
+    return Run(participants, random, report);
+}
+
+TDrawOutcome DrawAssignments(TStringList* participants, TRecordingRandom& random, TDrawReport& report)
+{
+    return Run(participants, random, report);
+}
+
+bool CompleteAssignments(TStringList* participants, TRandomSource& random)
+{
+    if (participants == nullptr)
+        return true;
+    TDrawBoard board(*participants);
+    if (board.SomeGroupOverHalf())
+        return false;
+    board.ImportLinks();
+    CompleteBoard(board, random);
+    board.Store();
+    return true;
 }

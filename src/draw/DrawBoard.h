@@ -1,0 +1,74 @@
+#pragma once
+// The participants in the compact form the draw works on: one slot per list entry,
+// links as entry indices. The records are read once before the passes and written
+// once after them, so the passes touch one small array and allocate nothing.
+
+#include "persist/StringList.h"
+
+#include <cstdint>
+#include <vector>
+
+class TCCUser;
+
+inline constexpr std::int32_t kNoSlot = -1;
+
+struct TDrawSlot {
+    std::int32_t group = 0;
+    std::int32_t taker = kNoSlot;
+    std::int32_t giver = kNoSlot;
+    /// 0 for an entry without a participant record: it neither gives nor is taken.
+    std::int32_t present = 0;
+};
+
+class TDrawBoard {
+public:
+    /// One slot per entry of `participants`, in list order, all without links.
+    explicit TDrawBoard(const TStringList& participants);
+
+    /// Copies the records' present links, keeping only those a draw could have made
+    /// (taker in another group, both ends records, Giver pointing back).
+    void ImportLinks();
+    /// Writes every slot's links into its record (Taker and Giver both).
+    void Store() const;
+
+    std::int32_t Count() const { return static_cast<std::int32_t>(slots_.size()); }
+    std::int32_t Records() const { return records_; }
+    /// Records without a taker (the same number are without a giver).
+    std::int32_t Unassigned() const { return unassigned_; }
+
+    TDrawSlot* Slots() { return slots_.data(); }
+    const TDrawSlot* Slots() const { return slots_.data(); }
+
+    /// g gives to c; c's former giver, if any, loses c and is returned (kNoSlot otherwise).
+    std::int32_t Link(std::int32_t g, std::int32_t c)
+    {
+        TDrawSlot* s = slots_.data();
+        const std::int32_t former = s[c].giver;
+        if (former != kNoSlot) {
+            s[former].taker = kNoSlot;
+            ++unassigned_;
+        }
+        s[g].taker = c;
+        s[c].giver = g;
+        --unassigned_;
+        return former;
+    }
+
+    /// True when some GroupNo value is held by more than half of the records: then no
+    /// complete assignment exists.
+    bool SomeGroupOverHalf() const;
+
+private:
+    std::vector<TDrawSlot> slots_;
+    std::vector<TCCUser*> users_;
+    std::int32_t records_ = 0;
+    std::int32_t unassigned_ = 0;
+};
+
+/// Completes the partial assignment on `board` so that every record gives to exactly one
+/// record of another group and is taken exactly once. Existing links stay, except that a
+/// few may be rerouted when the free participants are all of one group. Requires that no
+/// group holds more than half of the records (see SomeGroupOverHalf). `Random` is any type
+/// with `std::uint32_t Next(std::uint32_t n)`; TRandomSource and TRecordingRandom are built.
+template <class Random>
+void CompleteBoard(TDrawBoard& board, Random& random);
