@@ -4,6 +4,7 @@
 #include "register/CCUser.h"
 
 #include <bit>
+#include <vector>
 
 namespace {
 
@@ -21,15 +22,54 @@ std::int64_t FurtherBudget(std::int32_t count)
     return 3 * n * std::bit_width(static_cast<std::uint32_t>(count)) + kPassBound;
 }
 
+/// Goes on after the classic passes on a register that has a solution. A classic pass that
+/// starts at a giver who has a taker does nothing at all, and near the end nearly all of them
+/// do; so each further pass starts at a random giver among those still without a taker, which
+/// leaves the course of the links as it would be and drops only the idle passes. The chain of
+/// a pass is the classic one: the giver who loses his taker looks next.
+template <class Random>
+void RunFurtherPasses(TDrawBoard& board, Random& random, TDrawReport& report)
+{
+    TDrawSlot* const s = board.Slots();
+    const auto count = static_cast<std::uint32_t>(board.Count());
+    std::vector<std::int32_t> waiting;
+    waiting.reserve(static_cast<std::size_t>(board.Unassigned()));
+    for (std::int32_t k = 0; k < board.Count(); ++k)
+        if (s[k].present != 0 && s[k].taker == kNoSlot)
+            waiting.push_back(k);
+
+    std::int64_t budget = FurtherBudget(board.Count());
+    while (!waiting.empty() && budget > 0) {
+        ++report.furtherPasses;
+        --budget;
+        const std::uint32_t at = random.Next(static_cast<std::uint32_t>(waiting.size()));
+        std::int32_t g = waiting[at];
+        waiting[at] = waiting.back();
+        waiting.pop_back();
+        while (g != kNoSlot && budget > 0) {
+            --budget;
+            const auto c = static_cast<std::int32_t>(random.Next(count));
+            if (s[c].present == 0 || s[c].group == s[g].group)
+                continue;
+            g = board.Link(g, c);
+        }
+        // Out of budget in mid-chain: the giver waits for the completion.
+        if (g != kNoSlot)
+            waiting.push_back(g);
+    }
+}
+
 template <class Random>
 TDrawOutcome Run(TStringList* participants, Random& random, TDrawReport& report)
 {
     report = TDrawReport{};
-    ClearAssignments(participants);
-    if (participants == nullptr || participants->Count() < 2)
+    if (participants == nullptr || participants->Count() < 2) {
+        ClearAssignments(participants);
         return TDrawOutcome::NotRun;
+    }
 
-    TDrawBoard board(*participants);
+    // Reading the register into the board also clears every record's links.
+    TDrawBoard board(*participants, TDrawBoard::TLinks::Cleared);
     const auto count = static_cast<std::uint32_t>(board.Count());
     TDrawSlot* const s = board.Slots();
 
@@ -64,23 +104,7 @@ TDrawOutcome Run(TStringList* participants, Random& random, TDrawReport& report)
             board.Store();
             return TDrawOutcome::Failed;
         }
-        // A complete assignment exists, the classic bound was merely too small for this
-        // register: the same kind of passes go on, a start and a chain of steps each.
-        std::int64_t budget = FurtherBudget(board.Count());
-        while (board.Unassigned() != 0 && budget > 0) {
-            ++report.furtherPasses;
-            --budget;
-            auto g = static_cast<std::int32_t>(random.Next(count));
-            if (s[g].present == 0)
-                continue;
-            while (g != kNoSlot && s[g].taker == kNoSlot && budget > 0) {
-                --budget;
-                const auto c = static_cast<std::int32_t>(random.Next(count));
-                if (s[c].present == 0 || s[c].group == s[g].group)
-                    continue;
-                g = board.Link(g, c);
-            }
-        }
+        RunFurtherPasses(board, random, report);
         report.completed = board.Unassigned();
         CompleteBoard(board, random);
     }
@@ -110,10 +134,9 @@ bool CompleteAssignments(TStringList* participants, TRandomSource& random)
 {
     if (participants == nullptr)
         return true;
-    TDrawBoard board(*participants);
+    TDrawBoard board(*participants, TDrawBoard::TLinks::Imported);
     if (board.SomeGroupOverHalf())
         return false;
-    board.ImportLinks();
     CompleteBoard(board, random);
     board.Store();
     return true;

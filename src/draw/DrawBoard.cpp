@@ -2,23 +2,44 @@
 
 #include "register/CCUser.h"
 
+#include <typeinfo>
 #include <unordered_map>
 
-TDrawBoard::TDrawBoard(const TStringList& participants)
+namespace {
+
+TCCUser* RecordAt(const TStringList& participants, int index)
+{
+    // Every entry of a real register carries exactly a TCCUser: the exact type test spares
+    // the general cast, which would cost more than the whole draw of a large register.
+    TObject* object = participants.Objects(index);
+    if (object != nullptr && typeid(*object) == typeid(TCCUser))
+        return static_cast<TCCUser*>(object);
+    return dynamic_cast<TCCUser*>(object);
+}
+
+} // namespace
+
+TDrawBoard::TDrawBoard(const TStringList& participants, TLinks links)
 {
     const int count = participants.Count();
     slots_.resize(static_cast<std::size_t>(count));
     users_.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        TCCUser* user = UserAt(participants, i);
+        TCCUser* user = RecordAt(participants, i);
         users_[static_cast<std::size_t>(i)] = user;
         if (user != nullptr) {
             slots_[static_cast<std::size_t>(i)].group = user->GroupNo;
             slots_[static_cast<std::size_t>(i)].present = 1;
             ++records_;
+            if (links == TLinks::Cleared) {
+                user->Giver = nullptr;
+                user->SetTaker(nullptr);
+            }
         }
     }
     unassigned_ = records_;
+    if (links == TLinks::Imported)
+        ImportLinks();
 }
 
 void TDrawBoard::ImportLinks()

@@ -22,12 +22,14 @@ struct TDrawSlot {
 
 class TDrawBoard {
 public:
-    /// One slot per entry of `participants`, in list order, all without links.
-    explicit TDrawBoard(const TStringList& participants);
+    enum class TLinks {
+        Cleared,  ///< the records' links are removed as they are read (the start of a draw)
+        Imported, ///< the links a draw could have made are copied, the records stay as they are
+    };
 
-    /// Copies the records' present links, keeping only those a draw could have made
-    /// (taker in another group, both ends records, Giver pointing back).
-    void ImportLinks();
+    /// One slot per entry of `participants`, in list order. An imported link must have its
+    /// taker in another group, both ends records, and the taker's Giver pointing back.
+    TDrawBoard(const TStringList& participants, TLinks links);
     /// Writes every slot's links into its record (Taker and Giver both).
     void Store() const;
 
@@ -59,6 +61,8 @@ public:
     bool SomeGroupOverHalf() const;
 
 private:
+    void ImportLinks();
+
     std::vector<TDrawSlot> slots_;
     std::vector<TCCUser*> users_;
     std::int32_t records_ = 0;

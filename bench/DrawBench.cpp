@@ -1,0 +1,145 @@
+// The draw on registers of n participants, against a plain Fisher-Yates shuffle of n
+// indices with the same generator. Each draw row carries the shuffle's time for the same n
+// (shuffle_us) and the ratio of the two (vs_shuffle), so the growth of the ratio with n can
+// be read off directly; the separate Shuffle rows give the baseline on its own.
+
+#include "draw/Draw.h"
+#include "persist/KelPermObjFileStm.h"
+#include "register/CCUser.h"
+
+#include <benchmark/benchmark.h>
+
+#include <ctime>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <numeric>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Shuffle(std::vector<std::uint32_t>& order, TRandomSource& random)
+{
+    for (std::size_t i = order.size(); i > 1; --i)
+        std::swap(order[i - 1], order[random.Next(static_cast<std::uint32_t>(i))]);
+}
+
+/// CPU time of this thread in microseconds: the machine is shared, wall time is not ours.
+double ThreadMicroseconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e6 + static_cast<double>(ts.tv_nsec) * 1e-3;
+}
+
+/// Microseconds per shuffle of n indices, timed over enough rounds to be steady.
+double ShuffleMicroseconds(int n)
+{
+    std::vector<std::uint32_t> order(static_cast<std::size_t>(n));
+    std::iota(order.begin(), order.end(), 0u);
+    TRandomSource random(1);
+    std::int64_t rounds = 0;
+    const double start = ThreadMicroseconds();
+    double spent = 0;
+    do {
+        // In batches: reading the thread clock costs more than a small shuffle.
+        for (int k = 0; k < 256; ++k) {
+            Shuffle(order, random);
+            benchmark::DoNotOptimize(order.data());
+        }
+        rounds += 256;
+        spent = ThreadMicroseconds() - start;
+    } while (spent < 50'000);
+    return spent / static_cast<double>(rounds);
+}
+
+std::vector<std::int32_t> Layout(const std::string& name, int n)
+{
+    std::vector<std::int32_t> groups(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        if (name == "households")
+            groups[static_cast<std::size_t>(i)] = i / 2;
+        else if (name == "half_and_pairs")
+            groups[static_cast<std::size_t>(i)] = i < n / 2 ? 0 : 1 + (i - n / 2) / 2;
+        else // two equal groups, interleaved
+            groups[static_cast<std::size_t>(i)] = i % 2;
+    }
+    return groups;
+}
+
+struct Register {
+    explicit Register(const std::vector<std::int32_t>& groups) : list(true)
+    {
+        list.Reserve(static_cast<int>(groups.size()));
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            auto* user = new TCCUser(&list, nullptr);
+            user->SetNames("P" + std::to_string(i), "");
+            user->GroupNo = groups[i];
+            list.Add(user->FullName(), user);
+        }
+    }
+    TStringList list;
+};
+
+void BM_Shuffle(benchmark::State& state)
+{
+    std::vector<std::uint32_t> order(static_cast<std::size_t>(state.range(0)));
+    std::iota(order.begin(), order.end(), 0u);
+    TRandomSource random(1);
+    for (auto _ : state) {
+        Shuffle(order, random);
+        benchmark::DoNotOptimize(order.data());
+    }
+}
+
+void RunDraw(benchmark::State& state, const std::string& layout)
+{
+    const int n = static_cast<int>(state.range(0));
+    Register reg(Layout(layout, n));
+    const double shuffle = ShuffleMicroseconds(n);
+    TRandomSource random(1);
+    TDrawReport report;
+    double passes = 0;
+    double further = 0;
+    double completed = 0;
+    const double start = ThreadMicroseconds();
+    for (auto _ : state) {
+        if (DrawAssignments(&reg.list, random, report) != TDrawOutcome::Complete)
+            state.SkipWithError("the draw did not complete");
+        passes += report.passes;
+        further += static_cast<double>(report.furtherPasses);
+        completed += report.completed;
+    }
+    const double spent = ThreadMicroseconds() - start;
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["shuffle_us"] = shuffle;
+    state.counters["passes"] = passes / iterations;
+    state.counters["further"] = further / iterations;
+    state.counters["completed"] = completed / iterations;
+    state.counters["vs_shuffle"] = spent / iterations / shuffle;
+}
+
+void BM_DrawHouseholds(benchmark::State& state) { RunDraw(state, "households"); }
+void BM_DrawHalfAndPairs(benchmark::State& state) { RunDraw(state, "half_and_pairs"); }
+void BM_DrawTwoEqualGroups(benchmark::State& state) { RunDraw(state, "two_equal_groups"); }
+
+BENCHMARK(BM_Shuffle)->Arg(10)->Arg(100)->Arg(1000)->Arg(30000);
+BENCHMARK(BM_DrawHouseholds)->Arg(10)->Arg(100)->Arg(1000)->Arg(30000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawHalfAndPairs)->Arg(10)->Arg(1000)->Arg(30000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawTwoEqualGroups)->Arg(10)->Arg(1000)->Arg(30000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    InitializePersistenceLibrary();
+    SetCurrentVersion(21404, 18000);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    ShutdownPersistenceLibrary();
+    return 0;
+}
