@@ -3,6 +3,7 @@
 // account of live persistent objects, the persistent object base and the sorted
 // pointer list. The object files that store these objects are in KelObjectFile.h.
 
+#include "persist/KelFileFormat.h"
 #include "persist/KelStream.h"
 #include "persist/Object.h"
 #include "persist/StringList.h"
@@ -73,8 +74,8 @@ private:
 
 // ---- Version, class registry, live objects --------------------------------
 
-inline constexpr std::int64_t kMaxAnsiStringLength = 1'000'000'000;
-inline constexpr std::uint16_t kAnsiStringMarker = 11120; // 70 2B
+using kelformat::kAnsiStringMarker;
+using kelformat::kMaxAnsiStringLength;
 
 /// Sets the version written with every object. Only the first call with a non-zero version counts.
 void SetCurrentVersion(std::uint16_t version, std::uint16_t second);

@@ -19,6 +19,8 @@ public:
     virtual void Seek(std::uint64_t position) = 0;
     virtual std::uint64_t Position() const = 0;
     virtual std::uint64_t Size() const = 0;
+    /// Pushes everything written so far to stable storage; raises when that fails.
+    virtual void Flush() {}
 
     /// Bytes between the position and the end of the stream.
     std::uint64_t Remaining() const;

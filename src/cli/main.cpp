@@ -1,0 +1,108 @@
+// tinselwick-cli: the register's documents without a window.
+//
+// Adding a command: write one file, src/cli/<Name>Command.cpp, that defines
+//     int cli::Run<Name>Command(cli::TInvocation& invocation)
+// (declared in CliCommand.h), add one row to kCommands below and the file to
+// CMakeLists.txt. A command parses its own arguments with ParseArguments(), raises
+// cli::EUsageError for a wrong command line (exit 2) and lets every other error
+// propagate (its message goes to standard error, exit 1); it returns kExitOk when
+// done. Commands share the start-up done here: the persistent classes are
+// registered and the version is set before any command runs. A command that needs
+// a Qt application object (a printer needs QGuiApplication) creates it itself from
+// invocation.argc/argv; the others run without one, and so without a display.
+//
+// The draw command lives in DrawCommand.cpp, the letters and list commands in
+// PrintCommands.cpp.
+
+#include "cli/CliCommand.h"
+#include "persist/KelPermObjFileStm.h"
+#include "platform/DebugOutput.h"
+#include "register/PersistenceStartup.h"
+
+#include <QString>
+
+#include <exception>
+#include <iterator>
+
+namespace {
+
+struct TCommand {
+    const char* name;
+    const char* synopsis;
+    cli::TCommandFunction run;
+};
+
+const TCommand kCommands[] = {
+    {"show", "show [--json] FILE       the groups, participants, takers and template of a document",
+     cli::RunShowCommand},
+    {"draw", "draw FILE                draw the takers and save the document", cli::RunDrawCommand},
+    {"letters", "letters FILE             print one letter per participant", cli::RunLettersCommand},
+    {"list", "list FILE                print the allocation list", cli::RunListCommand},
+};
+
+QString Usage()
+{
+    QString text = "Usage: tinselwick-cli COMMAND [options] ...\n\nCommands:\n";
+    for (const TCommand& command : kCommands)
+        text += QString("  ") + command.synopsis + "\n";
+    text += "\n'tinselwick-cli COMMAND --help' describes a command's options.\n";
+    return text;
+}
+
+const TCommand* FindCommand(const QString& name)
+{
+    for (const TCommand& command : kCommands)
+        if (name == command.name)
+            return &command;
+    return nullptr;
+}
+
+int Run(int& argc, char** argv)
+{
+    if (argc < 2) {
+        cli::WriteErr(Usage());
+        return cli::kExitUsageError;
+    }
+    const QString name = QString::fromLocal8Bit(argv[1]);
+    if (name == "--help" || name == "-h" || name == "help") {
+        cli::WriteOut(Usage());
+        return cli::kExitOk;
+    }
+    const TCommand* command = FindCommand(name);
+    if (command == nullptr) {
+        cli::WriteErr("tinselwick-cli: unknown command '" + name + "'\n\n" + Usage());
+        return cli::kExitUsageError;
+    }
+    cli::TInvocation invocation{argc, argv, name, {}};
+    for (int i = 2; i < argc; ++i)
+        invocation.arguments << QString::fromLocal8Bit(argv[i]);
+    try {
+        return command->run(invocation);
+    } catch (const cli::EUsageError& e) {
+        cli::WriteErr(QString("tinselwick-cli %1: %2\nTry 'tinselwick-cli %1 --help'.\n").arg(name, QString::fromUtf8(e.what())));
+        return cli::kExitUsageError;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Debug lines are for a debugger, never for the user of a command-line tool.
+    platform::ScopedDebugSink quiet([](const std::string&) {});
+    int exitCode = cli::kExitDocumentError;
+    try {
+        StartPersistenceWithVersion();
+        exitCode = Run(argc, argv);
+    } catch (const std::exception& e) {
+        // The system's message as it is: document texts and paths keep their own bytes.
+        std::fputs(e.what(), stderr);
+        std::fputc('\n', stderr);
+        exitCode = cli::kExitDocumentError;
+    } catch (...) {
+        std::fputs("Unknown error\n", stderr);
+        exitCode = cli::kExitDocumentError;
+    }
+    ShutdownPersistenceLibrary();
+    return exitCode;
+}

@@ -1,0 +1,558 @@
+#include "persist/KelObjectFile.h"
+
+#include "persist/KelFileStream.h"
+#include "platform/PosixFile.h"
+
+#include <exception>
+#include <stdexcept>
+
+using namespace kelformat;
+
+namespace {
+
+bool IsCreateMode(TOpenMode mode) { return mode == fmDbCreate || mode == fmDbCreateBackup; }
+bool IsUpdateMode(TOpenMode mode) { return mode == fmDbUpdate || mode == fmDbUpdateBackup; }
+
+void WriteNewHeader(TStream& stream)
+{
+    stream.Seek(0);
+    stream.WriteU32(kFileType);
+    stream.WriteU32(0);
+}
+
+void WriteNewHeader(platform::TPosixFile& file)
+{
+    const std::uint8_t header[kHeaderSize] = {
+        static_cast<std::uint8_t>(kFileType), static_cast<std::uint8_t>(kFileType >> 8),
+        static_cast<std::uint8_t>(kFileType >> 16), static_cast<std::uint8_t>(kFileType >> 24), 0, 0, 0, 0};
+    file.WriteAt(0, header, sizeof header);
+}
+
+[[noreturn]] void RefuseGrowth(std::uint64_t position, std::uint64_t bytes)
+{
+    throw EInvalidPersistentFileAction("The file would grow past the format's limit of "
+                                       + std::to_string(kMaxFileSize) + " bytes (" + std::to_string(bytes)
+                                       + " bytes to write at offset " + std::to_string(position) + ")");
+}
+
+/// Moves an existing file to its backup name, replacing an older backup. Both files
+/// are locked first, so that neither is pulled away from another opener. Returns the
+/// moved file, still locked (not open when there was no file to move).
+platform::TPosixFile MoveToBackup(const std::string& path, const std::string& backup)
+{
+    using platform::EPlatformError;
+    using platform::TPosixFile;
+    using platform::TShareMode;
+
+    TPosixFile held;
+    if (platform::FileExists(path))
+        held = TPosixFile::OpenExisting(path, false, TShareMode::Exclusive);
+    if (platform::FileExists(backup)) {
+        try {
+            TPosixFile oldBackup = TPosixFile::OpenExisting(backup, false, TShareMode::Exclusive);
+            platform::DeleteFile(backup);
+        } catch (const EPlatformError& e) {
+            throw EPlatformError("The old backup " + backup + " cannot be removed: " + e.what());
+        }
+    }
+    if (held.IsOpen()) {
+        try {
+            platform::RenameFile(path, backup);
+        } catch (const EPlatformError& e) {
+            throw EPlatformError("The file cannot be moved to its backup " + backup + ": " + e.what());
+        }
+    }
+    return held;
+}
+
+void CopyContents(platform::TPosixFile& from, platform::TPosixFile& to)
+{
+    std::vector<char> buffer(64 * 1024);
+    std::uint64_t offset = 0;
+    for (;;) {
+        const std::size_t got = from.ReadAt(offset, buffer.data(), buffer.size());
+        if (got == 0)
+            break;
+        to.WriteAt(offset, buffer.data(), got);
+        offset += got;
+    }
+}
+
+} // namespace
+
+std::string BackupFileName(const std::string& fullPath)
+{
+    const std::size_t slash = fullPath.find_last_of('/');
+    const std::size_t dot = fullPath.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) || fullPath.size() - dot - 1 < 2)
+        throw EInvalidPersistentFileAction(
+            "No backup name can be formed: the file name needs an extension of at least two characters");
+    return fullPath.substr(0, dot + 1) + "_" + fullPath.substr(dot + 1, 2);
+}
+
+// ---- TSizeLimitedStream -------------------------------------------------------
+
+TStream& TSizeLimitedStream::Target() const
+{
+    if (inner_ == nullptr)
+        throw EInvalidPersistentFileAction("The object file is closed");
+    return *inner_;
+}
+
+std::size_t TSizeLimitedStream::Write(const void* buffer, std::size_t n)
+{
+    TStream& target = Target();
+    const std::uint64_t position = target.Position();
+    if (position > limit_ || n > limit_ - position)
+        RefuseGrowth(position, n);
+    return target.Write(buffer, n);
+}
+
+// ---- Opening ------------------------------------------------------------------
+
+TKelObjectFile::TKelObjectFile(TDeferredOpen) {}
+
+TKelObjectFile::TKelObjectFile(const std::string& fileName, TOpenMode mode) { Open(fileName, mode); }
+
+TKelObjectFile::TKelObjectFile(TStream& stream, TOpenMode mode, const std::string& name)
+{
+    Open(stream, mode, name);
+}
+
+TKelObjectFile::~TKelObjectFile()
+{
+    try {
+        Close(false);
+    } catch (...) {
+        // Errors while writing the class table at close are ignored by design.
+    }
+}
+
+void TKelObjectFile::CheckVersionAndName(const std::string& fileName) const
+{
+    if (CurrentVersion() == 0)
+        throw EInvalidPersistentFileAction("SetCurrentVersion must be called before using TKelObjectFile");
+    if (fileName.size() < 2)
+        throw EInvalidPersistentFileAction("Db File Name must be more than one character::<" + fileName + ">");
+}
+
+void TKelObjectFile::Open(const std::string& fileName, TOpenMode mode)
+{
+    CheckVersionAndName(fileName);
+    fullPath_ = fileName;
+    try {
+        fullPath_ = platform::FullPathName(fileName);
+        OpenPlatformFile(mode);
+        ReadHeaderAndClassTable(mode);
+    } catch (const std::exception& e) {
+        DiscardFailedOpen();
+        throw EInvalidPersistentFileAction("File Open Failed::" + std::string(e.what()) + "::" + fullPath_);
+    } catch (...) {
+        DiscardFailedOpen();
+        throw EInvalidPersistentFileAction("File Open Failed::Unknown error::" + fullPath_);
+    }
+}
+
+void TKelObjectFile::Open(TStream& stream, TOpenMode mode, const std::string& name)
+{
+    if (CurrentVersion() == 0)
+        throw EInvalidPersistentFileAction("SetCurrentVersion must be called before using TKelObjectFile");
+    fullPath_ = name;
+    try {
+        PrepareStream(stream, mode);
+        ReadHeaderAndClassTable(mode);
+    } catch (const std::exception& e) {
+        DiscardFailedOpen();
+        throw EInvalidPersistentFileAction("File Open Failed::" + std::string(e.what()) + "::" + fullPath_);
+    } catch (...) {
+        DiscardFailedOpen();
+        throw EInvalidPersistentFileAction("File Open Failed::Unknown error::" + fullPath_);
+    }
+}
+
+void TKelObjectFile::OpenPlatformFile(TOpenMode mode)
+{
+    using platform::TPosixFile;
+    using platform::TShareMode;
+    const std::string& path = fullPath_;
+
+    TPosixFile file;
+    bool fresh = false;
+    auto openOrCreate = [&](TShareMode share) {
+        if (platform::FileExists(path)) {
+            file = TPosixFile::OpenExisting(path, true, share);
+        } else {
+            file = TPosixFile::CreateNew(path);
+            fresh = true;
+        }
+    };
+
+    switch (mode) {
+    case fmDbRead:
+        file = TPosixFile::OpenExisting(path, false, TShareMode::Shared);
+        break;
+    case fmDbCreate:
+        BackupFileName(path);
+        // Lock first, then empty: a file another opener holds is never destroyed.
+        if (platform::FileExists(path)) {
+            file = TPosixFile::OpenExisting(path, true, TShareMode::Exclusive);
+            file.Truncate(0);
+            fresh = true;
+        } else {
+            openOrCreate(TShareMode::Exclusive);
+        }
+        break;
+    case fmDbUpdate:
+        BackupFileName(path);
+        openOrCreate(TShareMode::Exclusive);
+        break;
+    case fmDbCreateBackup: {
+        const TPosixFile moved = MoveToBackup(path, BackupFileName(path));
+        file = TPosixFile::CreateNew(path);
+        fresh = true;
+        break;
+    }
+    case fmDbUpdateBackup: {
+        TPosixFile moved = MoveToBackup(path, BackupFileName(path));
+        if (moved.IsOpen()) {
+            // The copy back never overwrites: CreateNew fails if the name was taken meanwhile.
+            file = TPosixFile::CreateNew(path);
+            CopyContents(moved, file);
+        } else {
+            openOrCreate(TShareMode::Exclusive);
+        }
+        break;
+    }
+    case fmDbOpen:
+        if (!AllowsDbOpen())
+            throw EInvalidPersistentFileAction("Illegal use of fmDbOpen Mode");
+        BackupFileName(path);
+        openOrCreate(TShareMode::Shared);
+        break;
+    default:
+        throw EInvalidPersistentFileAction("Unknown Open Mode");
+    }
+    if (fresh)
+        WriteNewHeader(file);
+    file_ = std::make_unique<TFileStream>(std::move(file));
+    stream_.Attach(file_.get());
+}
+
+void TKelObjectFile::PrepareStream(TStream& stream, TOpenMode mode)
+{
+    switch (mode) {
+    case fmDbRead:
+        stream_.Attach(&stream);
+        break;
+    case fmDbCreate:
+        if (stream.Size() != 0)
+            throw EInvalidPersistentFileAction("A new object file needs an empty stream");
+        stream_.Attach(&stream);
+        WriteNewHeader(stream_);
+        break;
+    case fmDbUpdate:
+        stream_.Attach(&stream);
+        if (stream.Size() == 0)
+            WriteNewHeader(stream_);
+        break;
+    case fmDbUpdateBackup:
+    case fmDbCreateBackup:
+        throw EInvalidPersistentFileAction("A backup can only be made of a named file");
+    case fmDbOpen:
+        if (!AllowsDbOpen())
+            throw EInvalidPersistentFileAction("Illegal use of fmDbOpen Mode");
+        stream_.Attach(&stream);
+        if (stream.Size() == 0)
+            WriteNewHeader(stream_);
+        break;
+    default:
+        throw EInvalidPersistentFileAction("Unknown Open Mode");
+    }
+}
+
+void TKelObjectFile::ReadHeaderAndClassTable(TOpenMode mode)
+{
+    stream_.Seek(0);
+    FileType = stream_.ReadU32("the file type");
+    if (!IsAcceptableType(FileType))
+        throw EInvalidPersistentFileAction("File is Not of Acceptable Type");
+    Ok = true;
+    Writable = mode != fmDbRead;
+    ReadsRefs = !IsCreateMode(mode);
+    classTable_.clear();
+    TablePos = stream_.ReadU32("the class table position");
+    if (TablePos != 0) {
+        stream_.Seek(TablePos);
+        TStringList names(true);
+        ReadList(&names, nullptr);
+        classTable_.reserve(static_cast<std::size_t>(names.Count()));
+        for (int i = 0; i < names.Count(); ++i)
+            classTable_.push_back({names.Strings(i), nullptr});
+        stream_.Seek(kHeaderSize);
+        // What is written next replaces the old class table.
+        if (IsUpdateMode(mode))
+            stream_.Seek(TablePos);
+    }
+    opened_ = true;
+}
+
+void TKelObjectFile::DiscardFailedOpen() noexcept
+{
+    Ok = false;
+    classTable_.clear();
+    stream_.Attach(nullptr);
+    file_.reset(); // closes the file, writing nothing more
+    closed_ = true;
+}
+
+// ---- Class table --------------------------------------------------------------
+
+bool TKelObjectFile::IsAcceptableType(std::uint32_t fileType) const
+{
+    return fileType == kFileType || fileType == kAlternateFileType;
+}
+
+bool TKelObjectFile::AllowsDbOpen() const { return false; }
+
+void TKelObjectFile::ClassTableMissed() {}
+
+void TKelObjectFile::AddClassTableEntry(std::string name, const TPersistentClass* cls)
+{
+    if (classTable_.size() >= kMaxClassTableEntries)
+        throw EInvalidPersistentFileAction("The class table is full (" + std::to_string(kMaxClassTableEntries)
+                                           + " classes)");
+    classTable_.push_back({std::move(name), cls});
+}
+
+std::int32_t TKelObjectFile::ClassRefNo(TObject* object)
+{
+    auto* persistent = dynamic_cast<TKelPersistFileObject*>(object);
+    if (persistent == nullptr)
+        return -1;
+    persistent->RefNoLookup = [this](TKelPersistFileObject* o) { return ClassRefNo(o); };
+    const std::string& name = persistent->ClassName();
+    for (std::size_t i = 0; i < classTable_.size(); ++i) {
+        TClassEntry& entry = classTable_[i];
+        if (entry.name == name) {
+            if (entry.cls == nullptr)
+                entry.cls = GetRegisteredClass(name);
+            return static_cast<std::int32_t>(i);
+        }
+    }
+    const TPersistentClass* cls = GetRegisteredClass(name);
+    AddClassTableEntry(name, cls);
+    return static_cast<std::int32_t>(classTable_.size() - 1);
+}
+
+const TPersistentClass* TKelObjectFile::ClassForRef(std::int32_t refNo)
+{
+    for (;;) {
+        if (refNo >= 0 && static_cast<std::size_t>(refNo) < classTable_.size()) {
+            TClassEntry& entry = classTable_[static_cast<std::size_t>(refNo)];
+            if (entry.cls == nullptr)
+                entry.cls = GetRegisteredClass(entry.name);
+            return entry.cls;
+        }
+        const std::size_t before = classTable_.size();
+        ClassTableMissed();
+        if (classTable_.size() == before)
+            return nullptr;
+    }
+}
+
+// ---- Objects and lists ----------------------------------------------------------
+
+void TKelObjectFile::RequireOpen() const
+{
+    if (stream_.Inner() == nullptr)
+        throw EInvalidPersistentFileAction("The object file is closed");
+}
+
+void TKelObjectFile::RequireReadable() const
+{
+    RequireOpen();
+    // A file opened for creating has no class table to read references against.
+    if (!ReadsRefs)
+        throw EInvalidPersistentFileAction("Objects cannot be read from a file opened for creating");
+}
+
+void TKelObjectFile::RequireWritable() const
+{
+    RequireOpen();
+    if (!Writable)
+        throw EInvalidPersistentFileAction("The object file is open for reading only");
+}
+
+void TKelObjectFile::WriteObject(TObject* object)
+{
+    RequireWritable();
+    if (object == nullptr) {
+        stream_.WriteU16(kNoObject);
+        return;
+    }
+    const std::int32_t refNo = ClassRefNo(object);
+    if (refNo < 0)
+        throw EInvalidPersistentFileAction("Only persistent objects can be written to an object file");
+    stream_.WriteU16(static_cast<std::uint16_t>(refNo));
+    static_cast<TKelPersistFileObject*>(object)->WriteToStream(stream_);
+}
+
+std::unique_ptr<TKelPersistFileObject> TKelObjectFile::ReadObject(TStringList* ownerList, TObject* owner)
+{
+    RequireReadable();
+    const std::uint16_t refNo = stream_.ReadU16("an object's class reference number");
+    if (refNo == kNoObject || !Ok)
+        return nullptr;
+    std::unique_ptr<TKelPersistFileObject> object;
+    if (const TPersistentClass* cls = ClassForRef(refNo))
+        object = cls->Create(ownerList, owner);
+    if (!object) {
+        Ok = false;
+        std::string message = "Unregistered Object on Stream Ref No=" + std::to_string(refNo);
+        if (refNo < classTable_.size())
+            message += ">>" + classTable_[refNo].name;
+        throw std::runtime_error(message + "  ");
+    }
+    if (dynamic_cast<TKelPersistFileObject*>(owner) == nullptr)
+        object->ClassLookup = [this](std::int32_t r) { return ClassForRef(r); };
+    object->ReadFromStream(stream_);
+    return object;
+}
+
+void TKelObjectFile::WriteList(const TStringList* list)
+{
+    RequireWritable();
+    const int count = list != nullptr ? list->Count() : 0;
+    if (count > kMaxListEntries)
+        throw EInvalidPersistentFileAction("A list of " + std::to_string(count)
+                                           + " entries cannot be stored: the format holds at most "
+                                           + std::to_string(kMaxListEntries));
+    // Everything that could stop the list half-way is checked before the first byte.
+    std::uint64_t leastBytes = 6;
+    for (int i = 0; i < count; ++i) {
+        const std::size_t length = list->Strings(i).size();
+        if (length > kMaxEntryText)
+            throw EInvalidPersistentFileAction("Entry " + std::to_string(i) + " of a list is " + std::to_string(length)
+                                               + " bytes long: the format holds at most "
+                                               + std::to_string(kMaxEntryText));
+        TObject* object = list->Objects(i);
+        if (object != nullptr && dynamic_cast<TKelPersistFileObject*>(object) == nullptr)
+            throw EInvalidPersistentFileAction("Only persistent objects can be written to an object file");
+        leastBytes += 1 + length + 2;
+    }
+    const std::uint64_t position = stream_.Position();
+    if (position > kMaxFileSize || leastBytes > kMaxFileSize - position)
+        RefuseGrowth(position, leastBytes);
+
+    stream_.WriteU16(kListStartMarker);
+    stream_.WriteI16(static_cast<std::int16_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const std::string& text = list->Strings(i);
+        stream_.WriteU8(static_cast<std::uint8_t>(text.size()));
+        if (!text.empty())
+            stream_.WriteExact(text.data(), text.size(), "a list entry's text");
+        WriteObject(list->Objects(i));
+    }
+    stream_.WriteU16(kListEndMarker);
+}
+
+void TKelObjectFile::ReadList(TStringList* list, TObject* owner)
+{
+    if (list == nullptr || !Ok)
+        return;
+    RequireReadable();
+    if (!list->Empty())
+        throw EInvalidPersistentFileAction("Read List With Existing Data " + std::to_string(list->Count()));
+    const std::uint16_t start = stream_.ReadU16("a list's start marker");
+    if (start != kAlternateListStartMarker && start != kListStartMarker)
+        throw EInvalidPersistentFileAction("Mis Constructed AnsiString Start Reg No= " + std::to_string(start));
+    const std::int16_t count = stream_.ReadI16("a list's entry count");
+    if (count > 0) {
+        // Each entry holds at least its length byte and its class reference number.
+        const std::uint64_t leastBytes = static_cast<std::uint64_t>(count) * 3 + 2;
+        if (leastBytes > stream_.Remaining())
+            throw EInvalidPersistentFileAction("Damaged file: a list at offset " + std::to_string(stream_.Position() - 4)
+                                               + " claims " + std::to_string(count) + " entries, but only "
+                                               + std::to_string(stream_.Remaining()) + " bytes remain");
+        list->Reserve(count);
+    }
+    for (int i = 0; i < count && Ok; ++i) {
+        const std::uint8_t length = stream_.ReadU8("a list entry's text length");
+        std::string text(length, '\0');
+        if (length > 0)
+            stream_.ReadExact(text.data(), length, "a list entry's text");
+        std::unique_ptr<TKelPersistFileObject> object = ReadObject(list, owner);
+        list->Add(std::move(text), object.get());
+        object.release(); // the list has it now
+    }
+    const std::uint16_t end = stream_.ReadU16("a list's end marker");
+    if (end != kListEndMarker)
+        throw EInvalidPersistentFileAction("Mis Constructed AnsiString End Reg No= " + std::to_string(end));
+}
+
+// ---- Closing ------------------------------------------------------------------
+
+void TKelObjectFile::WriteClassTableAndPatchHeader()
+{
+    for (TClassEntry& entry : classTable_)
+        entry.cls = nullptr;
+    const std::uint64_t position = stream_.Position();
+    if (position > kMaxFileSize)
+        RefuseGrowth(position, 6);
+    TablePos = static_cast<std::uint32_t>(position);
+    TStringList names;
+    names.Reserve(static_cast<int>(classTable_.size()));
+    for (const TClassEntry& entry : classTable_)
+        names.Add(entry.name);
+    WriteList(&names);
+    stream_.Seek(kTablePosOffset);
+    stream_.WriteU32(TablePos);
+}
+
+void TKelObjectFile::Close(bool syncToDisk)
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    std::exception_ptr failure;
+    if (opened_ && Writable) {
+        try {
+            WriteClassTableAndPatchHeader();
+            if (syncToDisk)
+                stream_.Flush();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    classTable_.clear();
+    stream_.Attach(nullptr);
+    if (file_) {
+        try {
+            file_->Close();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+        file_.reset();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// ---- TKelObjectFileWithRawStrm ------------------------------------------------------
+
+TKelObjectFileWithRawStrm::TKelObjectFileWithRawStrm(const std::string& fileName, TOpenMode mode)
+    : TKelObjectFile(TDeferredOpen{})
+{
+    Open(fileName, mode);
+}
+
+TKelObjectFileWithRawStrm::TKelObjectFileWithRawStrm(TStream& stream, TOpenMode mode, const std::string& name)
+    : TKelObjectFile(TDeferredOpen{})
+{
+    Open(stream, mode, name);
+}
+
+void TKelObjectFileWithRawStrm::WriteList(const TStringList* list) { TKelObjectFile::WriteList(list); }
+
+void TKelObjectFileWithRawStrm::ReadList(TStringList* list, TObject* owner) { TKelObjectFile::ReadList(list, owner); }

@@ -1,0 +1,201 @@
+#include "register/KksDocument.h"
+
+#include "persist/KelFileStream.h"
+#include "persist/KelPermObjFileStm.h"
+#include "platform/PosixFile.h"
+#include "register/CCObjectFile.h"
+#include "register/CCUser.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+using kelformat::kMaxEntryText;
+using kelformat::kMaxListEntries;
+
+void CheckCount(std::size_t count, const char* what)
+{
+    if (count > static_cast<std::size_t>(kMaxListEntries))
+        throw EInvalidPersistentFileAction(std::string("Too many ") + what + " to save: " + std::to_string(count)
+                                           + " (at most " + std::to_string(kMaxListEntries) + ")");
+}
+
+void CheckText(const std::string& text, std::size_t index, const char* what)
+{
+    if (text.size() > kMaxEntryText)
+        throw EInvalidPersistentFileAction(std::string(what) + " " + std::to_string(index + 1)
+                                           + " is too long to save: " + std::to_string(text.size())
+                                           + " bytes (at most " + std::to_string(kMaxEntryText) + ")");
+}
+
+/// What the reader needs to hand the document to the window safely: every participant
+/// carries its record, and every record's group exists.
+void CheckRecords(const TStringList& groupNames, const TStringList& participants)
+{
+    for (int i = 0; i < participants.Count(); ++i) {
+        const TCCUser* user = UserAt(participants, i);
+        if (user == nullptr)
+            throw EInvalidPersistentFileAction("Damaged file: participant " + std::to_string(i + 1) + " ("
+                                               + participants.Strings(i) + ") has no participant record");
+        if (user->GroupNo < -1 || user->GroupNo >= groupNames.Count())
+            throw EInvalidPersistentFileAction("Damaged file: participant " + participants.Strings(i)
+                                               + " belongs to group number " + std::to_string(user->GroupNo)
+                                               + ", but the document has " + std::to_string(groupNames.Count())
+                                               + " groups");
+    }
+}
+
+TKksDocument ReadDocument(TCCObjectFile& file, TObject* owner)
+{
+    TKksDocument document;
+    auto groups = std::make_unique<TStringList>(true);
+    file.ReadList(groups.get(), owner);
+    if (groups->Empty()) {
+        file.Close();
+        return document;
+    }
+    auto participants = std::make_unique<TStringList>(true);
+    file.ReadList(participants.get(), owner);
+
+    TStringList templateList(true);
+    file.ReadList(&templateList, nullptr);
+    document.TemplateLines = templateList.Texts();
+    document.TemplateRead = true;
+    file.Close();
+
+    if (participants->Empty())
+        return document;
+    CheckRecords(*groups, *participants);
+    LinkTakersAfterLoad(*participants);
+    document.GroupNames = std::move(groups);
+    document.Participants = std::move(participants);
+    return document;
+}
+
+void WriteDocument(TCCObjectFile& file, const TStringList& groupNames, const TStringList& participants,
+                   const std::vector<std::string>& templateLines)
+{
+    file.WriteList(&groupNames);
+    file.WriteList(&participants);
+    TStringList templateList;
+    templateList.Reserve(static_cast<int>(templateLines.size()));
+    for (const std::string& line : templateLines)
+        templateList.Add(line);
+    file.WriteList(&templateList);
+}
+
+/// Removes the temporary file unless the save got as far as renaming it.
+class TTemporaryFileGuard {
+public:
+    explicit TTemporaryFileGuard(std::string path) : path_(std::move(path)) {}
+    ~TTemporaryFileGuard()
+    {
+        if (!path_.empty())
+            ::unlink(path_.c_str());
+    }
+    TTemporaryFileGuard(const TTemporaryFileGuard&) = delete;
+    TTemporaryFileGuard& operator=(const TTemporaryFileGuard&) = delete;
+    void Keep() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+} // namespace
+
+void CheckKksDocumentFits(const TStringList& groupNames, const TStringList& participants,
+                          const std::vector<std::string>& templateLines)
+{
+    CheckCount(static_cast<std::size_t>(groupNames.Count()), "groups");
+    CheckCount(static_cast<std::size_t>(participants.Count()), "participants");
+    CheckCount(templateLines.size(), "template lines");
+    for (int i = 0; i < groupNames.Count(); ++i)
+        CheckText(groupNames.Strings(i), static_cast<std::size_t>(i), "Group name");
+    for (int i = 0; i < participants.Count(); ++i) {
+        CheckText(participants.Strings(i), static_cast<std::size_t>(i), "The key of participant");
+        TObject* object = participants.Objects(i);
+        if (object != nullptr && dynamic_cast<TKelPersistFileObject*>(object) == nullptr)
+            throw EInvalidPersistentFileAction("Participant " + std::to_string(i + 1)
+                                               + " carries an object that cannot be saved");
+    }
+    for (std::size_t i = 0; i < templateLines.size(); ++i)
+        CheckText(templateLines[i], i, "Template line");
+}
+
+TKksDocument ReadKksDocument(const std::string& fileName, TObject* owner)
+{
+    TCCObjectFile file(fileName, fmDbRead);
+    return ReadDocument(file, owner);
+}
+
+TKksDocument ReadKksDocument(TStream& stream, const std::string& name, TObject* owner)
+{
+    TCCObjectFile file(stream, fmDbRead, name);
+    return ReadDocument(file, owner);
+}
+
+void WriteKksDocument(TStream& stream, const std::string& name, const TStringList& groupNames,
+                      const TStringList& participants, const std::vector<std::string>& templateLines)
+{
+    CheckKksDocumentFits(groupNames, participants, templateLines);
+    TCCObjectFile file(stream, fmDbCreate, name);
+    WriteDocument(file, groupNames, participants, templateLines);
+    file.Close();
+}
+
+void WriteKksDocument(const std::string& fileName, const TStringList& groupNames,
+                      const TStringList& participants, const std::vector<std::string>& templateLines)
+{
+    using platform::TPosixFile;
+    using platform::TShareMode;
+
+    if (CurrentVersion() == 0)
+        throw EInvalidPersistentFileAction("SetCurrentVersion must be called before using TKelObjectFile");
+    if (fileName.size() < 2)
+        throw EInvalidPersistentFileAction("Db File Name must be more than one character::<" + fileName + ">");
+    CheckKksDocumentFits(groupNames, participants, templateLines);
+
+    std::string fullPath = fileName;
+    std::string temporaryPath;
+    TPosixFile target;
+    std::unique_ptr<TFileStream> stream;
+    std::unique_ptr<TTemporaryFileGuard> guard;
+    try {
+        fullPath = platform::FullPathName(fileName);
+        // Holding the old file exclusively for the whole save keeps out anyone who would
+        // open it meanwhile, and refuses the save while someone has it open.
+        mode_t permissions = platform::DefaultFilePermissions();
+        if (platform::FileExists(fullPath)) {
+            target = TPosixFile::OpenExisting(fullPath, false, TShareMode::Exclusive);
+            permissions = target.Permissions();
+        }
+        const std::filesystem::path path(fullPath);
+        temporaryPath = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+        const int fd = ::mkstemp(temporaryPath.data());
+        if (fd < 0)
+            throw platform::EPlatformError(std::string("Cannot create a temporary file beside it: ")
+                                           + std::strerror(errno));
+        guard = std::make_unique<TTemporaryFileGuard>(temporaryPath);
+        TPosixFile temporary = TPosixFile::Adopt(fd, temporaryPath, TShareMode::Exclusive);
+        temporary.SetPermissions(permissions);
+        stream = std::make_unique<TFileStream>(std::move(temporary));
+    } catch (const EInvalidPersistentFileAction&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw EInvalidPersistentFileAction("File Open Failed::" + std::string(e.what()) + "::" + fullPath);
+    }
+
+    {
+        TCCObjectFile file(*stream, fmDbCreate, fullPath);
+        WriteDocument(file, groupNames, participants, templateLines);
+        file.Close(true);
+    }
+    stream->Close();
+    platform::RenameFile(temporaryPath, fullPath);
+    guard->Keep();
+    platform::SyncFolder(platform::FolderOf(fullPath));
+}
