@@ -1,0 +1,18 @@
+#pragma once
+// The modal message boxes of the program, behind an interface so that headless
+// tests answer them in advance instead of blocking on a dialog.
+
+#include <QString>
+
+class IMessageService {
+public:
+    virtual ~IMessageService() = default;
+
+    /// An error box shown by a command, which then goes on: error icon, one OK button.
+    virtual void ErrorBox(const QString& text) = 0;
+    /// The top-level error display for an error raised out of a command. `text` is final
+    /// (its full stop already added); the caption is the application title.
+    virtual void ApplicationError(const QString& text) = 0;
+    /// A warning with OK and Cancel; true when the user answers OK.
+    virtual bool WarningOkCancel(const QString& text) = 0;
+};

@@ -1,0 +1,35 @@
+#include "platform/gui/QtMessageService.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+QString Caption()
+{
+    const QString title = QGuiApplication::applicationDisplayName();
+    return title.isEmpty() ? QCoreApplication::applicationName() : title;
+}
+
+int Show(QWidget* parent, QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, Caption(), text, buttons, parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    // The screen reader announces the box by its caption and reads the text label.
+    box.setAccessibleName(Caption());
+    return box.exec();
+}
+
+} // namespace
+
+void TQtMessageService::ErrorBox(const QString& text) { Show(parent_, QMessageBox::Critical, text, QMessageBox::Ok); }
+
+void TQtMessageService::ApplicationError(const QString& text)
+{
+    Show(parent_, QMessageBox::Critical, text, QMessageBox::Ok);
+}
+
+bool TQtMessageService::WarningOkCancel(const QString& text)
+{
+    return Show(parent_, QMessageBox::Warning, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}

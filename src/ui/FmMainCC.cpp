@@ -1,0 +1,498 @@
+#include "ui/FmMainCC.h"
+
+#include "draw/Draw.h"
+#include "platform/gui/QtAnsi.h"
+#include "print/AllocationList.h"
+#include "print/DefaultTemplate.h"
+#include "print/Letters.h"
+#include "register/CCUser.h"
+#include "ui/CCAbout.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QStyle>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+/// The window's client area as designed, before any scaling.
+constexpr int kClientWidth = 631;
+constexpr int kClientHeight = 328;
+constexpr int kDesignItemHeight = 13;
+
+const QString kHelpFileName = QStringLiteral("Holvik.hlp");
+constexpr int kHelpContext = 1;
+
+/// The face the layout was drawn for is an 8-point sans serif; the metric-compatible
+/// free face is preferred where it is installed, otherwise the default face at 8 points.
+QFont FormFont()
+{
+    if (QFontDatabase::hasFamily(QStringLiteral("Liberation Sans")))
+        return QFont(QStringLiteral("Liberation Sans"), 8);
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    return font;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const char* caption)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    // Enter presses the focused button, as on the desktop the layout comes from;
+    // after an addition the focus sits on the button that starts the next one.
+    button->setAutoDefault(true);
+    return button;
+}
+
+QLabel* NewLabel(QWidget* parent, const char* name, const char* caption)
+{
+    auto* label = new QLabel(QString::fromLatin1(caption), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+TListBox* NewListBox(QWidget* parent, const char* name, const char* accessibleName)
+{
+    auto* list = new TListBox(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setAccessibleName(QString::fromLatin1(accessibleName));
+    return list;
+}
+
+TCCUser* RecordOf(TObject* object) { return dynamic_cast<TCCUser*>(object); }
+
+} // namespace
+
+std::string WithFullStop(std::string message)
+{
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+        message.push_back('.');
+    return message;
+}
+
+void TEditPanel::keyPressEvent(QKeyEvent* event)
+{
+    // Reached when a field of the panel leaves Enter unhandled; a focused button
+    // handles Enter itself.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && defaultButton_ != nullptr
+        && defaultButton_->isEnabled() && !defaultButton_->isHidden()) {
+        defaultButton_->click();
+        event->accept();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+TCrisForm::TCrisForm(TFormServices services, QWidget* parent) : QMainWindow(parent), services_(services)
+{
+    setObjectName(QStringLiteral("CrisForm"));
+    setWindowTitle(QStringLiteral("Tinselwick"));
+    CreateControls();
+    CreateMenus();
+    LayOutControls();
+    SetTabOrder();
+    ConnectHandlers();
+}
+
+TCrisForm::~TCrisForm()
+{
+    // The records go before the widgets; nothing may point at them afterwards.
+    CurrentParticipant = nullptr;
+    Participants.reset();
+    GroupNames.reset();
+}
+
+void TCrisForm::CreateControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("ClientArea"));
+    client->setFont(FormFont());
+    setCentralWidget(client);
+
+    LUserList = NewLabel(client, "LUserList", "List of Participants");
+    LTakerList = NewLabel(client, "LTakerList", "Assigned to Participants");
+    LGroupList = NewLabel(client, "LGroupList", "List of Groups");
+    MGivers = NewListBox(client, "MGivers", "List of Participants");
+    MTakers = NewListBox(client, "MTakers", "Assigned to Participants");
+    MGroups = NewListBox(client, "MGroups", "List of Groups");
+    MGivers->SetSorted(true);
+    MTakers->setEnabled(false);
+
+    BNewPart = NewButton(client, "BNewPart", "Add Participant");
+    BEditPart = NewButton(client, "BEditPart", "Edit Participant");
+    BDelPart = NewButton(client, "BDelPart", "Delete Participant");
+    BNewGroup = NewButton(client, "BNewGroup", "Add Group");
+    BEditGroup = NewButton(client, "BEditGroup", "Edit Group Name");
+    BDelGroup = NewButton(client, "BDelGroup", "Delete Group");
+    BGo = NewButton(client, "BGo", "Do Assignment ");
+    BEditNotes = NewButton(client, "BEditNotes", "Edit Notes");
+    BPrint = NewButton(client, "BPrint", "Print Letters");
+    BOneLetter = NewButton(client, "BOneLetter", "Test Letter");
+    BTest = NewButton(client, "BTest", "Print List Test");
+
+    MNotes = new TTemplateMemo(client);
+    MNotes->setObjectName(QStringLiteral("MNotes"));
+    MNotes->setAccessibleName(QStringLiteral("Letter template"));
+    MNotes->SetLines(DefaultTemplateLines());
+    MNotes->hide();
+
+    PEdit = new TEditPanel(client);
+    PEdit->setObjectName(QStringLiteral("PEdit"));
+    PEdit->setAccessibleName(QStringLiteral("Edit panel"));
+    PEdit->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    PEdit->setAutoFillBackground(true);
+    LCurGroup = NewLabel(PEdit, "LCurGroup", "LCurGroup");
+    LFirstName = NewLabel(PEdit, "LFirstName", "New  Group Name");
+    LLastName = NewLabel(PEdit, "LLastName", "Last Name");
+    EFirstName = new QLineEdit(QStringLiteral("EFirstName"), PEdit);
+    EFirstName->setObjectName(QStringLiteral("EFirstName"));
+    ELastName = new QLineEdit(QStringLiteral("ELastName"), PEdit);
+    ELastName->setObjectName(QStringLiteral("ELastName"));
+    for (QLineEdit* edit : {EFirstName, ELastName})
+        edit->setValidator(new TAnsiValidator(edit));
+    // The fields are named by the labels above them, which change with the panel's mode.
+    LFirstName->setBuddy(EFirstName);
+    LLastName->setBuddy(ELastName);
+    BOk = NewButton(PEdit, "BOk", "Ok");
+    BCancel = NewButton(PEdit, "BCancel", "Cancel");
+    BOk->setDefault(true);
+    PEdit->SetDefaultButton(BOk);
+    PEdit->hide();
+
+    // The memo covers the lists and the editing buttons but not its own button;
+    // the edit panel lies above everything.
+    MNotes->raise();
+    BEditNotes->raise();
+    PEdit->raise();
+}
+
+void TCrisForm::CreateMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    FileOnMenu = bar->addMenu(QStringLiteral("File"));
+    FileOnMenu->setObjectName(QStringLiteral("FileOnMenu"));
+    Retrieve1 = FileOnMenu->addAction(QStringLiteral("Retrieve"));
+    Retrieve1->setObjectName(QStringLiteral("Retrieve1"));
+    Save1 = FileOnMenu->addAction(QStringLiteral("Save"));
+    Save1->setObjectName(QStringLiteral("Save1"));
+    SaveAs1 = FileOnMenu->addAction(QStringLiteral("Save As"));
+    SaveAs1->setObjectName(QStringLiteral("SaveAs1"));
+
+    Help1 = bar->addMenu(QStringLiteral("Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    Help2 = Help1->addAction(QStringLiteral("Help "));
+    Help2->setObjectName(QStringLiteral("Help2"));
+    Help2->setShortcut(QKeySequence(Qt::Key_F1));
+    Help2->setShortcutContext(Qt::WindowShortcut);
+    About1 = Help1->addAction(QStringLiteral("About"));
+    About1->setObjectName(QStringLiteral("About1"));
+
+    // The captions carry no mnemonics, so F10 opens the menu bar from the keyboard.
+    auto* menuKey = new QAction(this);
+    menuKey->setObjectName(QStringLiteral("MenuKey"));
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WindowShortcut);
+    connect(menuKey, &QAction::triggered, this, [this] {
+        menuBar()->setFocus(Qt::MenuBarFocusReason);
+        menuBar()->setActiveAction(FileOnMenu->menuAction());
+    });
+    addAction(menuKey);
+}
+
+void TCrisForm::LayOutControls()
+{
+    struct TPlace {
+        QWidget* widget;
+        int left, top, width, height; // width 0: a label, as wide as its text
+    };
+    const std::vector<TPlace> places = {
+        {LUserList, 32, 30, 0, 0},     {LTakerList, 200, 30, 0, 0},    {LGroupList, 376, 30, 0, 0},
+        {MGivers, 32, 48, 121, 97},    {MTakers, 200, 48, 121, 97},    {MGroups, 376, 48, 121, 97},
+        {BNewPart, 15, 175, 100, 25},  {BEditPart, 15, 215, 100, 25},  {BDelPart, 15, 255, 100, 25},
+        {BNewGroup, 170, 175, 100, 25}, {BEditGroup, 170, 215, 100, 25}, {BDelGroup, 170, 255, 100, 25},
+        {BGo, 330, 175, 100, 25},      {BEditNotes, 328, 255, 100, 26}, {BPrint, 490, 175, 100, 25},
+        {BOneLetter, 490, 215, 100, 25}, {BTest, 490, 255, 100, 25},    {MNotes, 8, 24, 433, 265},
+        {PEdit, 136, 104, 353, 121},   {LCurGroup, 8, 8, 0, 0},        {LFirstName, 8, 24, 0, 0},
+        {LLastName, 176, 24, 0, 0},    {EFirstName, 8, 48, 137, 21},   {ELastName, 176, 48, 161, 21},
+        {BOk, 176, 80, 75, 25},        {BCancel, 72, 80, 75, 25},
+    };
+
+    // The pixel places are the layout. Where the font needs more room than the places
+    // give a caption, the whole layout grows by one factor rather than cut a caption.
+    const QFontMetrics metrics(centralWidget()->font());
+    QStyle* style = BOk->style();
+    const int buttonPadding = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, BOk)
+                                   + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, BOk));
+    double scale = 1.0;
+    for (const TPlace& place : places) {
+        if (auto* button = qobject_cast<QPushButton*>(place.widget)) {
+            const int wanted = metrics.horizontalAdvance(button->text()) + buttonPadding;
+            scale = std::max(scale, static_cast<double>(wanted) / place.width);
+            scale = std::max(scale, static_cast<double>(metrics.height() + 6) / place.height);
+        }
+    }
+    scale = std::max(scale, static_cast<double>(metrics.height()) / kDesignItemHeight);
+    scale_ = scale;
+    const auto scaled = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
+
+    for (const TPlace& place : places) {
+        if (place.width == 0) {
+            place.widget->adjustSize();
+            place.widget->move(scaled(place.left), scaled(place.top));
+        } else {
+            place.widget->setGeometry(scaled(place.left), scaled(place.top), scaled(place.width),
+                                      scaled(place.height));
+        }
+    }
+    const int itemHeight = std::max(scaled(kDesignItemHeight), metrics.height());
+    for (TListBox* list : {MGivers, MTakers, MGroups})
+        list->SetItemHeight(itemHeight);
+    MNotes->FitWrapWidthTo(MNotes->size());
+
+    centralWidget()->setMinimumSize(scaled(kClientWidth), scaled(kClientHeight));
+    resize(scaled(kClientWidth), scaled(kClientHeight) + menuBar()->sizeHint().height());
+    move(86, 92);
+}
+
+void TCrisForm::SetTabOrder()
+{
+    const std::vector<QWidget*> order = {
+        BNewPart, BDelPart,  BNewGroup, BDelGroup, BGo,     BTest,   BPrint,  EFirstName, ELastName, BOk,
+        BCancel,  BEditPart, BEditGroup, MGivers,  MTakers, MGroups, MNotes, BEditNotes, BOneLetter,
+    };
+    for (std::size_t i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void TCrisForm::Bind(QAbstractButton* button, void (TCrisForm::*handler)(QObject*))
+{
+    connect(button, &QAbstractButton::clicked, this,
+            [this, button, handler] { RunGuarded([&] { (this->*handler)(button); }); });
+}
+
+void TCrisForm::Bind(QAction* action, void (TCrisForm::*handler)(QObject*))
+{
+    connect(action, &QAction::triggered, this,
+            [this, action, handler] { RunGuarded([&] { (this->*handler)(action); }); });
+}
+
+void TCrisForm::ConnectHandlers()
+{
+    Bind(BNewPart, &TCrisForm::BNewPartClick);
+    Bind(BEditPart, &TCrisForm::BEditPartClick);
+    Bind(BDelPart, &TCrisForm::BDelPartClick);
+    Bind(BNewGroup, &TCrisForm::BNewGroupClick);
+    Bind(BEditGroup, &TCrisForm::BEditGroupClick);
+    Bind(BDelGroup, &TCrisForm::BDelGroupClick);
+    Bind(BGo, &TCrisForm::BGoClick);
+    Bind(BEditNotes, &TCrisForm::BEditNotesClick);
+    Bind(BPrint, &TCrisForm::BPrintClick);
+    Bind(BOneLetter, &TCrisForm::BPrintClick);
+    Bind(BTest, &TCrisForm::BTestClick);
+    Bind(BOk, &TCrisForm::BOkClick);
+    Bind(BCancel, &TCrisForm::BCancelClick);
+    Bind(Retrieve1, &TCrisForm::Retrieve1Click);
+    Bind(Save1, &TCrisForm::Save1Click);
+    Bind(SaveAs1, &TCrisForm::SaveAs1Click);
+    Bind(Help2, &TCrisForm::Help2Click);
+    Bind(About1, &TCrisForm::About1Click);
+
+    connect(MGivers, &TListBox::Click, this, [this] { RunGuarded([this] { MGiversClick(MGivers); }); });
+    connect(MGivers, &TListBox::DoubleClick, this, [this] { RunGuarded([this] { BEditPartClick(MGivers); }); });
+    connect(MGroups, &TListBox::Click, this, [this] { RunGuarded([this] { MGroupsClick(MGroups); }); });
+    connect(MGroups, &TListBox::DoubleClick, this, [this] { RunGuarded([this] { BNewPartClick(MGroups); }); });
+}
+
+void TCrisForm::RunGuarded(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& error) {
+        services_.Messages.ApplicationError(AnsiToQString(WithFullStop(error.what())));
+    } catch (...) {
+        services_.Messages.ApplicationError(QStringLiteral("An unexpected error ended the command."));
+    }
+}
+
+std::vector<QPushButton*> TCrisForm::CommandButtons() const
+{
+    return {BNewPart, BDelPart, BNewGroup, BDelGroup, BGo, BTest, BPrint, BOneLetter, BEditPart, BEditGroup};
+}
+
+void TCrisForm::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        RunGuarded([this] { FormActivate(this); });
+}
+
+// ---- Lists ------------------------------------------------------------------------
+
+void TCrisForm::RefreshLists()
+{
+    std::vector<TListLine> groups;
+    if (GroupNames) {
+        groups.reserve(static_cast<std::size_t>(GroupNames->Count()));
+        for (int i = 0; i < GroupNames->Count(); ++i)
+            groups.push_back({GroupNames->Strings(i), nullptr});
+    }
+    MGroups->SetLines(std::move(groups));
+
+    std::vector<TListLine> givers;
+    if (Participants) {
+        givers.reserve(static_cast<std::size_t>(Participants->Count()));
+        for (int i = 0; i < Participants->Count(); ++i) {
+            if (TCCUser* user = UserAt(*Participants, i))
+                givers.push_back({user->DisplayName(), user});
+        }
+    }
+    MGivers->SetLines(std::move(givers));
+
+    // The takers are listed only when the first listed participant has one.
+    std::vector<TListLine> takers;
+    const TCCUser* first = MGivers->Count() > 0 ? RecordOf(MGivers->Object(0)) : nullptr;
+    if (first != nullptr && first->HasTaker()) {
+        takers.reserve(static_cast<std::size_t>(MGivers->Count()));
+        for (int i = 0; i < MGivers->Count(); ++i) {
+            const TCCUser* giver = RecordOf(MGivers->Object(i));
+            if (giver != nullptr && giver->HasTaker())
+                takers.push_back({giver->Taker->DisplayName(), giver->Taker});
+            else
+                takers.push_back({kNotAssignedLine, nullptr});
+        }
+    }
+    MTakers->SetLines(std::move(takers));
+
+    if (MTakers->Sorted()) {
+        const int selected = CurrentParticipant != nullptr ? MGivers->IndexOfObject(CurrentParticipant) : -1;
+        MGivers->SetItemIndex(selected);
+        if (selected > 3)
+            MGivers->SetTopIndex(selected - 4); // the selection shows as the fifth visible line
+        MTakers->SetTopIndex(MGivers->TopIndex());
+    } else {
+        const int unassigned = MTakers->IndexOf(kNotAssignedLine);
+        MTakers->SetItemIndex(unassigned);
+        if (unassigned >= 0) {
+            MGivers->SetItemIndex(unassigned);
+        } else {
+            // Nothing to point at: keep the participant last clicked or added selected,
+            // so that Edit and Delete find it.
+            MGivers->SetItemIndex(CurrentParticipant != nullptr ? MGivers->IndexOfObject(CurrentParticipant) : -1);
+        }
+    }
+
+    EnableCommands(true);
+    PEdit->hide();
+}
+
+void TCrisForm::EnableCommands(bool enable)
+{
+    for (QPushButton* button : CommandButtons())
+        button->setEnabled(enable);
+    if (!enable)
+        return;
+    if (EditMode == emNewGroup)
+        BNewGroup->setFocus(Qt::OtherFocusReason);
+    else if (EditMode == emNewParticipant)
+        BNewPart->setFocus(Qt::OtherFocusReason);
+}
+
+void TCrisForm::ClearDocument()
+{
+    GroupNames.reset();
+    CurrentParticipant = nullptr;
+    Participants.reset(); // the list destroys its records in list order
+    RefreshLists();
+}
+
+void TCrisForm::ClearAssignments() { ::ClearAssignments(Participants.get()); }
+
+// ---- Draw ---------------------------------------------------------------------------
+
+void TCrisForm::BGoClick(QObject*)
+{
+    MTakers->SetSorted(true);
+    const TDrawOutcome outcome = DrawAssignments(Participants.get(), services_.Random);
+    if (outcome == TDrawOutcome::Failed)
+        MTakers->SetSorted(false);
+    RefreshLists();
+    // Raised after the rebuild, so the partial result is on screen behind the message.
+    if (outcome == TDrawOutcome::Failed)
+        throw std::runtime_error(kDrawFailedMessage);
+}
+
+// ---- Printing -------------------------------------------------------------------------
+
+void TCrisForm::BPrintClick(QObject* sender)
+{
+    if (!Participants || Participants->Count() < 2)
+        return;
+    const std::unique_ptr<TCanvas> canvas = services_.Printer.OpenJob();
+    if (!canvas)
+        return;
+    PrintLetters(*canvas, Participants.get(), TemplateLines(), sender == BOneLetter, services_.Random);
+}
+
+void TCrisForm::BTestClick(QObject*)
+{
+    if (!Participants || Participants->Count() < 2)
+        return;
+    const std::unique_ptr<TCanvas> canvas = services_.Printer.OpenJob();
+    if (!canvas)
+        return;
+    std::vector<const TCCUser*> rows;
+    rows.reserve(static_cast<std::size_t>(MGivers->Count()));
+    for (int i = 0; i < MGivers->Count(); ++i)
+        if (const TCCUser* user = RecordOf(MGivers->Object(i)))
+            rows.push_back(user);
+    PrintAllocationList(*canvas, Participants.get(), GroupNames.get(), rows);
+}
+
+// ---- Template, help, About ----------------------------------------------------------
+
+std::vector<std::string> TCrisForm::TemplateLines() const { return MNotes->DisplayedLines(); }
+
+void TCrisForm::SetTemplateLines(const std::vector<std::string>& lines) { MNotes->SetLines(lines); }
+
+void TCrisForm::BEditNotesClick(QObject*)
+{
+    const bool shown = MNotes->isHidden();
+    MNotes->setVisible(shown);
+    BEditNotes->setText(shown ? QStringLiteral("End Edit") : QStringLiteral("Edit Notes"));
+    EnableCommands(!shown);
+}
+
+void TCrisForm::FormActivate(QObject*)
+{
+    helpFile_ = QDir(QCoreApplication::applicationDirPath()).filePath(kHelpFileName);
+}
+
+void TCrisForm::Help2Click(QObject*)
+{
+    // F1 can come before the window was ever active (from the About box).
+    if (helpFile_.isEmpty())
+        FormActivate(this);
+    services_.Help.ShowTopic(helpFile_, kHelpContext);
+}
+
+void TCrisForm::About1Click(QObject*)
+{
+    if (about_ == nullptr)
+        return;
+    about_->show();
+    about_->raise();
+    about_->activateWindow();
+}
+
+// ---- Messages ---------------------------------------------------------------------
+
+void TCrisForm::ErrorBox(const std::string& text) { services_.Messages.ErrorBox(AnsiToQString(text)); }

@@ -1,0 +1,197 @@
+#pragma once
+// The main window: the register in memory (groups and participants), its three
+// list boxes, the eleven command buttons, the edit panel, the template memo and
+// the File and Help menus. Every command runs inside one error guard, so an
+// error ends the command, is shown, and never reaches the event loop.
+
+#include "persist/Object.h"
+#include "persist/StringList.h"
+#include "ui/FormServices.h"
+#include "ui/ListBox.h"
+#include "ui/TemplateMemo.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TCCUser;
+class TAboutCC;
+
+/// The edit panel's mode; it keeps its last value after the panel closes.
+enum TEditMode : std::uint8_t {
+    emNone = 0,
+    emNewGroup = 1,
+    emNewParticipant = 2,
+    emEditGroup = 3,
+    emEditParticipant = 4,
+};
+
+/// The text of a takers line whose participant has no taker.
+inline constexpr const char* kNotAssignedLine = "!!!!!Not Assigned!!!!!";
+/// The text that stands in GroupNames for a deleted group.
+inline constexpr const char* kDeletedGroupPlaceholder = ".";
+
+/// The edit panel: Enter in one of its fields presses its default button.
+class TEditPanel : public QFrame {
+    Q_OBJECT
+public:
+    using QFrame::QFrame;
+    void SetDefaultButton(QPushButton* button) { defaultButton_ = button; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPushButton* defaultButton_ = nullptr;
+};
+
+// The form is also a TObject so that it can be the Owner of the records it creates.
+class TCrisForm : public QMainWindow, public TObject {
+    Q_OBJECT
+public:
+    explicit TCrisForm(TFormServices services, QWidget* parent = nullptr);
+    ~TCrisForm() override;
+
+    // ---- State (zero, empty or absent at creation) ----------------------------
+    std::unique_ptr<TStringList> GroupNames;   ///< group names in insertion order; "." for a deleted group
+    std::unique_ptr<TStringList> Participants; ///< key FullName -> TCCUser record, owned by the list
+    TEditMode EditMode = emNone;
+    std::string CurrentGroup;              ///< Windows-1252, at most kCurrentGroupCapacity characters
+    std::string CurrentFileName;           ///< full path of the document (file-system encoding)
+    TCCUser* CurrentParticipant = nullptr; ///< not owned
+
+    // ---- Controls (owned by the window, named as their object names) ------------
+    QLabel* LUserList;
+    QLabel* LTakerList;
+    QLabel* LGroupList;
+    TListBox* MGivers;
+    TListBox* MTakers;
+    TListBox* MGroups;
+    QPushButton* BNewPart;
+    QPushButton* BEditPart;
+    QPushButton* BDelPart;
+    QPushButton* BNewGroup;
+    QPushButton* BEditGroup;
+    QPushButton* BDelGroup;
+    QPushButton* BGo;
+    QPushButton* BEditNotes;
+    QPushButton* BPrint;
+    QPushButton* BOneLetter;
+    QPushButton* BTest;
+    TTemplateMemo* MNotes;
+    TEditPanel* PEdit;
+    QLabel* LCurGroup;
+    QLabel* LFirstName;
+    QLabel* LLastName;
+    QLineEdit* EFirstName;
+    QLineEdit* ELastName;
+    QPushButton* BOk;
+    QPushButton* BCancel;
+    QMenu* FileOnMenu;
+    QAction* Retrieve1;
+    QAction* Save1;
+    QAction* SaveAs1;
+    QMenu* Help1;
+    QAction* Help2;
+    QAction* About1;
+
+    /// The ten command buttons that the edit panel and the template editor disable.
+    std::vector<QPushButton*> CommandButtons() const;
+    /// The uniform factor by which the pixel layout was enlarged to fit the font (1 or more).
+    double LayoutScale() const { return scale_; }
+
+    // ---- Operations the commands share -----------------------------------------
+    /// Rebuilds the three lists from GroupNames and Participants, sets the selection for
+    /// the takers list's display mode, enables the commands and closes the edit panel.
+    void RefreshLists();
+    void EnableCommands(bool enable);
+    /// Destroys both lists and every record, forgets CurrentParticipant, rebuilds.
+    void ClearDocument();
+    /// Afterwards no participant has a giver or a taker.
+    void ClearAssignments();
+    /// Prepares and shows the edit panel for EditMode.
+    void ShowEditPanel();
+
+    /// The letter template: the memo's lines as displayed (Windows-1252).
+    std::vector<std::string> TemplateLines() const;
+    /// Replaces the memo's whole text, one line per entry.
+    void SetTemplateLines(const std::vector<std::string>& lines);
+
+    /// Sorted flag of the takers list: on = sorted mode, off = aligned mode.
+    bool TakersSorted() const { return MTakers->Sorted(); }
+    void SetTakersSorted(bool sorted) { MTakers->SetSorted(sorted); }
+
+    /// The About box that About1Click shows (created after the window).
+    void SetAboutBox(TAboutCC* about) { about_ = about; }
+    /// The help file FormActivate last set (empty before the window was first active).
+    const QString& HelpFile() const { return helpFile_; }
+
+    /// Runs `command` inside the error guard: an error is shown in the top-level error
+    /// box and the program goes on.
+    void RunGuarded(const std::function<void()>& command);
+
+    // ---- Handlers (the sender is the control that ran them) ---------------------
+    void MGiversClick(QObject* sender);
+    void MGroupsClick(QObject* sender);
+    void BNewGroupClick(QObject* sender);
+    void BNewPartClick(QObject* sender);
+    void BEditPartClick(QObject* sender);
+    void BEditGroupClick(QObject* sender);
+    void BDelPartClick(QObject* sender);
+    void BDelGroupClick(QObject* sender);
+    void BOkClick(QObject* sender);
+    void BCancelClick(QObject* sender);
+    void BGoClick(QObject* sender);
+    void BEditNotesClick(QObject* sender);
+    void BPrintClick(QObject* sender);
+    void BTestClick(QObject* sender);
+    void Help2Click(QObject* sender);
+    void About1Click(QObject* sender);
+    void FormActivate(QObject* sender);
+    // The file commands (in FmMainCCFile.cpp).
+    void Retrieve1Click(QObject* sender);
+    void Save1Click(QObject* sender);
+    void SaveAs1Click(QObject* sender);
+    /// Writes the register and the template to `fileName`.
+    void SaveDocument(const std::string& fileName);
+
+    TFormServices& Services() { return services_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void LayOutControls();
+    void SetTabOrder();
+    void ConnectHandlers();
+    void Bind(QAbstractButton* button, void (TCrisForm::*handler)(QObject*));
+    void Bind(QAction* action, void (TCrisForm::*handler)(QObject*));
+
+    void OkNewGroup();
+    void OkNewParticipant();
+    void OkEditGroup();
+    void OkEditParticipant();
+    std::string CleanedField(const QLineEdit* edit) const;
+    void ErrorBox(const std::string& text);
+
+    TFormServices services_;
+    TAboutCC* about_ = nullptr;
+    QString helpFile_;
+    double scale_ = 1.0;
+};
+
+/// The top-level error display's text: the message with a full stop appended when its
+/// last character sorts after ".".
+std::string WithFullStop(std::string message);

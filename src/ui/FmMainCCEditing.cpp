@@ -1,0 +1,291 @@
+// The six commands that change the register, and the edit panel four of them use.
+
+#include "ui/FmMainCC.h"
+
+#include "platform/gui/QtAnsi.h"
+#include "register/CCUser.h"
+#include "ui/NameRules.h"
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+TCCUser* RecordOf(TObject* object) { return dynamic_cast<TCCUser*>(object); }
+
+} // namespace
+
+// ---- Selection handlers ---------------------------------------------------------------
+
+void TCrisForm::MGroupsClick(QObject*)
+{
+    const int index = MGroups->ItemIndex();
+    if (index >= 0 && GroupNames && index < GroupNames->Count())
+        CurrentGroup = CutText(GroupNames->Strings(index), kCurrentGroupCapacity);
+}
+
+void TCrisForm::MGiversClick(QObject*)
+{
+    const int index = MGivers->ItemIndex();
+    if (index >= 0)
+        CurrentParticipant = RecordOf(MGivers->Object(index));
+    RefreshLists();
+}
+
+// ---- Opening commands -------------------------------------------------------------
+
+void TCrisForm::BNewGroupClick(QObject*)
+{
+    if (!GroupNames) {
+        if (Participants)
+            throw std::runtime_error("Groups must be started before Participants");
+        GroupNames = std::make_unique<TStringList>();
+    }
+    EditMode = emNewGroup;
+    ShowEditPanel();
+}
+
+void TCrisForm::BNewPartClick(QObject* sender)
+{
+    if (!GroupNames) {
+        ErrorBox("You Must create one Group First");
+        BNewGroupClick(sender);
+        return;
+    }
+    if (!Participants)
+        Participants = std::make_unique<TStringList>(true);
+    // A current group wins over the selected line; the selection is only a fallback.
+    const int selected = MGroups->ItemIndex();
+    if (CurrentGroup.empty() && selected >= 0 && selected < GroupNames->Count())
+        CurrentGroup = CutText(GroupNames->Strings(selected), kCurrentGroupCapacity);
+    if (CurrentGroup.empty())
+        throw std::runtime_error("You need a group for new Participant");
+    EditMode = emNewParticipant;
+    ShowEditPanel();
+}
+
+void TCrisForm::BEditPartClick(QObject*)
+{
+    const int selected = MGivers->ItemIndex();
+    if (selected < 0) {
+        ErrorBox("Select Participant to edit");
+        return;
+    }
+    CurrentParticipant = RecordOf(MGivers->Object(selected));
+    EditMode = emEditParticipant;
+    ShowEditPanel();
+}
+
+void TCrisForm::BEditGroupClick(QObject*)
+{
+    const int selected = MGroups->ItemIndex();
+    if (selected < 0) {
+        ErrorBox("Select Group to edit");
+        return;
+    }
+    if (GroupNames && selected < GroupNames->Count())
+        CurrentGroup = CutText(GroupNames->Strings(selected), kCurrentGroupCapacity);
+    EditMode = emEditGroup;
+    ShowEditPanel();
+}
+
+void TCrisForm::ShowEditPanel()
+{
+    EFirstName->clear();
+    ELastName->clear();
+    LCurGroup->hide();
+
+    const bool participantMode = EditMode == emNewParticipant || EditMode == emEditParticipant;
+    const bool groupMode = EditMode == emNewGroup || EditMode == emEditGroup;
+    if (participantMode || groupMode) {
+        LFirstName->setText(participantMode ? QStringLiteral("First Name") : QStringLiteral("New Group Name"));
+        LFirstName->adjustSize();
+        LFirstName->show();
+        EFirstName->show();
+        LLastName->setVisible(participantMode);
+        ELastName->setVisible(participantMode);
+    }
+    switch (EditMode) {
+    case emNewParticipant:
+        if (!CurrentGroup.empty()) {
+            LCurGroup->setText(QStringLiteral("Add to ") + AnsiToQString(CurrentGroup));
+            LCurGroup->adjustSize();
+            LCurGroup->show();
+        }
+        // A family is entered by typing only the first names.
+        if (CurrentParticipant != nullptr)
+            ELastName->setText(AnsiToQString(CurrentParticipant->LastName));
+        break;
+    case emEditGroup:
+        EFirstName->setText(AnsiToQString(CurrentGroup));
+        break;
+    case emEditParticipant:
+        if (CurrentParticipant != nullptr) {
+            EFirstName->setText(AnsiToQString(CurrentParticipant->FirstName));
+            ELastName->setText(AnsiToQString(CurrentParticipant->LastName));
+        }
+        break;
+    case emNone:
+    case emNewGroup:
+        break;
+    }
+
+    EnableCommands(false);
+    PEdit->show();
+    EFirstName->setFocus(Qt::OtherFocusReason);
+    BOk->setDefault(true);
+}
+
+// ---- Confirming and cancelling -----------------------------------------------------
+
+std::string TCrisForm::CleanedField(const QLineEdit* edit) const
+{
+    return CleanName(QStringToAnsiChecked(edit->text()));
+}
+
+void TCrisForm::BOkClick(QObject*)
+{
+    // First, whatever follows: even refused input ends the assignment.
+    ClearAssignments();
+    switch (EditMode) {
+    case emNewGroup:
+        OkNewGroup();
+        break;
+    case emNewParticipant:
+        OkNewParticipant();
+        break;
+    case emEditGroup:
+        OkEditGroup();
+        break;
+    case emEditParticipant:
+        OkEditParticipant();
+        break;
+    case emNone:
+        break;
+    }
+    RefreshLists();
+}
+
+void TCrisForm::OkNewGroup()
+{
+    const std::string name = CutText(CleanedField(EFirstName), kGroupNameCapacity);
+    if (!GroupNames)
+        GroupNames = std::make_unique<TStringList>();
+    if (GroupNames->IndexOf(name) >= 0) {
+        ErrorBox("Group " + name + " already exists");
+        return;
+    }
+    if (name.empty() || name == kDeletedGroupPlaceholder)
+        return;
+    GroupNames->Add(name);
+    CurrentGroup = CutText(name, kCurrentGroupCapacity);
+}
+
+void TCrisForm::OkNewParticipant()
+{
+    const std::string first = CleanedField(EFirstName);
+    const std::string last = CleanedField(ELastName);
+    // Both names empty would give an empty key, which a saved taker cannot name:
+    // such a participant would come back from a file without its giver's link.
+    if (first.empty() && last.empty())
+        return;
+    if (!Participants)
+        Participants = std::make_unique<TStringList>(true);
+    auto user = std::make_unique<TCCUser>(Participants.get(), this);
+    user->SetNames(first, last);
+    const std::string key = user->FullName();
+    if (Participants->IndexOf(key) >= 0) {
+        ErrorBox("Participant " + key + " already exists");
+        return;
+    }
+    const int group = GroupNames ? GroupNames->IndexOf(CurrentGroup) : -1;
+    if (group < 0) {
+        ErrorBox("Could Not Find Group");
+        return;
+    }
+    user->GroupNo = group;
+    CurrentParticipant = user.get();
+    Participants->Add(key, user.release());
+}
+
+void TCrisForm::OkEditGroup()
+{
+    const std::string name = CutText(CleanedField(EFirstName), kGroupNameCapacity);
+    if (name.empty() || name == kDeletedGroupPlaceholder)
+        return;
+    // Ok can only be reached with a line selected, unless the panel was driven
+    // around the buttons; then the old name is as missing as a renamed one.
+    const int selected = MGroups->ItemIndex();
+    if (selected < 0 || !GroupNames)
+        throw std::runtime_error("Change Item Not Found");
+    RenameEntry(*GroupNames, MGroups->Line(selected), name);
+    CurrentGroup = CutText(name, kCurrentGroupCapacity);
+}
+
+void TCrisForm::OkEditParticipant()
+{
+    const std::string first = CleanedField(EFirstName);
+    const std::string last = CleanedField(ELastName);
+    if (first.empty() && last.empty())
+        return; // an empty key could not be saved as anybody's taker
+    if (!Participants || CurrentParticipant == nullptr)
+        throw std::runtime_error("Change Item Not Found");
+    const auto probe = std::make_unique<TCCUser>(Participants.get(), this);
+    probe->SetNames(first, last);
+    const std::string key = probe->FullName();
+    // Unchanged names find the participant's own entry, and are refused as well.
+    if (Participants->IndexOf(key) >= 0) {
+        ErrorBox("Participant " + key + " already exists");
+        return;
+    }
+    const std::string oldKey = CurrentParticipant->FullName();
+    CurrentParticipant->SetNames(first, last);
+    RenameEntry(*Participants, oldKey, key);
+}
+
+void TCrisForm::BCancelClick(QObject*) { RefreshLists(); }
+
+// ---- Deleting ------------------------------------------------------------------------
+
+void TCrisForm::BDelPartClick(QObject*)
+{
+    const int selected = MGivers->ItemIndex();
+    if (selected < 0) {
+        ErrorBox("Select Participant to Delete");
+    } else {
+        CurrentParticipant = RecordOf(MGivers->Object(selected));
+        // Found by its record, not by its text.
+        const int entry = Participants ? Participants->IndexOfObject(CurrentParticipant) : -1;
+        // Links to the record go first, so that nothing points at it once it is gone.
+        ClearAssignments();
+        if (entry >= 0)
+            Participants->Delete(entry);
+        CurrentParticipant = nullptr;
+    }
+    ClearAssignments();
+    RefreshLists();
+}
+
+void TCrisForm::BDelGroupClick(QObject*)
+{
+    const int selected = MGroups->ItemIndex();
+    if (selected < 0) {
+        ErrorBox("Select Group to edit");
+    } else if (GroupNames && selected < GroupNames->Count()) {
+        CurrentGroup = CutText(GroupNames->Strings(selected), kCurrentGroupCapacity);
+        if (Participants) {
+            for (int i = 0; i < Participants->Count(); ++i) {
+                const TCCUser* user = UserAt(*Participants, i);
+                if (user != nullptr && user->GroupNo == selected)
+                    throw std::runtime_error("Group with Participants cannot be deleted");
+            }
+        }
+        // Later groups keep their numbers: the entry stays as a placeholder, and only a
+        // trailing run of placeholders goes.
+        GroupNames->SetString(selected, kDeletedGroupPlaceholder);
+        while (!GroupNames->Empty() && GroupNames->Strings(GroupNames->Count() - 1) == kDeletedGroupPlaceholder)
+            GroupNames->Delete(GroupNames->Count() - 1);
+    }
+    ClearAssignments();
+    RefreshLists();
+}

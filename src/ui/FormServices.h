@@ -1,0 +1,17 @@
+#pragma once
+// What the main window needs from the platform, handed in at construction so
+// that tests drive every command headless with scripted answers.
+
+#include "draw/Random.h"
+#include "platform/gui/FileDialogService.h"
+#include "platform/gui/HelpViewer.h"
+#include "platform/gui/MessageService.h"
+#include "print/PrinterService.h"
+
+struct TFormServices {
+    IMessageService& Messages;
+    IFileDialogService& FileDialogs;
+    IHelpViewer& Help;
+    IPrinterService& Printer;
+    TRandomSource& Random; ///< the process-wide source: the draw and the test letter share it
+};

@@ -1,0 +1,170 @@
+#include "ui/ListBox.h"
+
+#include "persist/AnsiText.h"
+#include "platform/gui/QtAnsi.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+
+void SortLines(std::vector<TListLine>& lines)
+{
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const TListLine& a, const TListLine& b) { return AnsiCompareText(a.Text, b.Text) < 0; });
+}
+
+} // namespace
+
+int TListBoxModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+}
+
+QVariant TListBoxModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() < 0 || index.row() >= rowCount())
+        return {};
+    const auto row = static_cast<std::size_t>(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return shown_[row];
+    case Qt::SizeHintRole:
+        return QSize(1, itemHeight_);
+    default:
+        return {};
+    }
+}
+
+void TListBoxModel::Assign(std::vector<TListLine> lines)
+{
+    beginResetModel();
+    lines_ = std::move(lines);
+    shown_.clear();
+    shown_.reserve(lines_.size());
+    for (const TListLine& line : lines_)
+        shown_.push_back(AnsiToQString(line.Text));
+    endResetModel();
+}
+
+TListBox::TListBox(QWidget* parent) : QListView(parent), model_(new TListBoxModel(this))
+{
+    setModel(model_);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // All lines are one text high: the view then lays out thousands of lines
+    // without measuring each.
+    setUniformItemSizes(true);
+    connect(this, &QAbstractItemView::clicked, this, [this] { emit Click(); });
+}
+
+void TListBox::SetLines(std::vector<TListLine> lines)
+{
+    if (sorted_)
+        SortLines(lines);
+    model_->Assign(std::move(lines));
+}
+
+const std::string& TListBox::Line(int index) const { return model_->Lines().at(static_cast<std::size_t>(index)).Text; }
+
+TObject* TListBox::Object(int index) const { return model_->Lines().at(static_cast<std::size_t>(index)).Object; }
+
+int TListBox::IndexOf(const std::string& text) const
+{
+    const auto& lines = model_->Lines();
+    const auto it = std::find_if(lines.begin(), lines.end(), [&](const TListLine& l) { return l.Text == text; });
+    return it == lines.end() ? -1 : static_cast<int>(it - lines.begin());
+}
+
+int TListBox::IndexOfObject(const TObject* object) const
+{
+    const auto& lines = model_->Lines();
+    const auto it = std::find_if(lines.begin(), lines.end(), [&](const TListLine& l) { return l.Object == object; });
+    return it == lines.end() ? -1 : static_cast<int>(it - lines.begin());
+}
+
+void TListBox::SetSorted(bool sorted)
+{
+    if (sorted == sorted_)
+        return;
+    sorted_ = sorted;
+    if (sorted_ && Count() > 1)
+        SetLines(model_->Lines());
+}
+
+int TListBox::ItemIndex() const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.constFirst().row();
+}
+
+void TListBox::SetItemIndex(int index)
+{
+    if (index < 0 || index >= Count()) {
+        selectionModel()->clear();
+        return;
+    }
+    const QModelIndex item = model_->index(index);
+    selectionModel()->setCurrentIndex(item, QItemSelectionModel::ClearAndSelect);
+    LayOut();
+    scrollTo(item, QAbstractItemView::EnsureVisible);
+}
+
+int TListBox::TopIndex() const
+{
+    if (Count() == 0)
+        return 0;
+    LayOut();
+    // Scrolling goes by whole lines, so the scroll bar's value is the top line.
+    return verticalScrollBar()->value();
+}
+
+void TListBox::SetTopIndex(int index)
+{
+    if (Count() == 0)
+        return;
+    LayOut();
+    verticalScrollBar()->setValue(std::clamp(index, 0, Count() - 1));
+}
+
+void TListBox::SetItemHeight(int height)
+{
+    model_->SetItemHeight(height);
+    if (Count() > 0)
+        SetLines(std::vector<TListLine>(model_->Lines()));
+}
+
+void TListBox::LayOut() const
+{
+    // A rebuilt model is laid out lazily; the scroll range must be current before
+    // the top line is read or set.
+    const_cast<TListBox*>(this)->executeDelayedItemsLayout();
+    const_cast<TListBox*>(this)->updateGeometries();
+}
+
+void TListBox::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex before = currentIndex();
+    const int selectedBefore = ItemIndex();
+    QListView::keyPressEvent(event);
+    if (currentIndex() != before || ItemIndex() != selectedBefore)
+        emit Click();
+}
+
+void TListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The first click of a double-click may rebuild the lines, which invalidates the
+    // index the view remembers from the press; the double-click counts all the same.
+    if (event->button() == Qt::LeftButton) {
+        emit DoubleClick();
+        event->accept();
+        return;
+    }
+    QListView::mouseDoubleClickEvent(event);
+}
