@@ -23,3 +23,27 @@ void FitFontToBox(TCanvas& canvas, int size, int widthLimit, std::string_view sa
 /// (testLetter true). Fewer than two entries (or no list): prints nothing.
 void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::vector<std::string>& templateLines,
                   bool testLetter, TRandomSource& random);
+
+/// The measures of one letters job, in device pixels (sizes in points).
+struct TLetterLayout {
+    TRect Page;
+    int Margin = 0;
+    int TextWidth = 0;
+    int Divisor = 0;
+    int ProvisionalHeight = 0;
+    int LineStep = 0;
+    int BodySize = 0;
+    int HeadingSize = 0;
+};
+
+/// The text the body font is fitted to: the longest template line as expanded for the
+/// first entry's participant (the earliest of equally long lines), followed by "MMMMM".
+std::string ChooseBodySample(const TStringList& participants, const std::vector<std::string>& templateLines);
+
+/// Works out the page geometry and both font sizes for a job whose document has begun.
+/// Leaves the heading size set on the canvas.
+TLetterLayout LayOutLetters(TCanvas& canvas, std::size_t templateLineCount, std::string_view bodySample);
+
+/// Draws the one page of `giver`: the name as heading, the expanded template near the bottom.
+void PrintLetter(TCanvas& canvas, const TLetterLayout& layout, const TCCUser& giver,
+                 const std::vector<std::string>& templateLines);

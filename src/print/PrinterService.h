@@ -5,6 +5,13 @@
 #include "print/Canvas.h"
 
 #include <memory>
+#include <stdexcept>
+
+/// A print job that could not be started, continued or finished; the message says why.
+class EPrintError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 class IPrinterService {
 public:

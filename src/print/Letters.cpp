@@ -1,0 +1,153 @@
+#include "print/Letters.h"
+
+#include "print/TextArea.h"
+#include "register/CCUser.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// How much of the text after a closing bracket a segment carries on.
+constexpr std::size_t kTailLimit = 256;
+
+// Room for names longer than the first participant's.
+constexpr std::string_view kBodySampleSuffix = "MMMMM";
+
+// Sets the heading size: 48 lower-case letters in a box five line steps high.
+constexpr std::string_view kHeadingSample = "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa";
+
+int ClampToInt(std::int64_t value)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
+std::string ExpandTemplateLine(std::string_view line, const TCCUser* participant)
+{
+    if (participant == nullptr)
+        return std::string(line);
+
+    // Each pass handles the first "[" and the first "]" of the segment and carries on
+    // with (at most 256 characters of) the text after that "]". The segment shrinks on
+    // every pass, so the loop ends.
+    std::string result;
+    std::string_view segment = line;
+    for (;;) {
+        const std::size_t open = segment.find('[');
+        const std::size_t close = segment.find(']');
+        // No "[", or a "[" that is never closed: the rest is plain text.
+        if (open == std::string_view::npos || close == std::string_view::npos) {
+            result += segment;
+            break;
+        }
+        const std::string_view tail = segment.substr(close + 1, kTailLimit);
+        if (close == open + 2) {
+            const char key = segment[open + 1];
+            if (key == 'M' || key == 'm') {
+                result += segment.substr(0, open);
+                result += participant->SpacedName();
+            } else if (key == 'G' || key == 'g') {
+                result += segment.substr(0, open);
+                if (participant->Taker != nullptr)
+                    result += participant->Taker->SpacedName();
+            } else {
+                // An unknown key ends all substitution: the segment stands as typed.
+                result += segment;
+                break;
+            }
+        } else {
+            // Brackets around anything but one character (or a "]" before the "["): keep
+            // everything up to that "]".
+            result += segment.substr(0, close + 1);
+        }
+        segment = tail;
+    }
+    return result;
+}
+
+std::string ChooseBodySample(const TStringList& participants, const std::vector<std::string>& templateLines)
+{
+    const TCCUser* first = participants.Empty() ? nullptr : UserAt(participants, 0);
+    std::string longest;
+    for (const std::string& line : templateLines) {
+        std::string expanded = ExpandTemplateLine(line, first);
+        if (expanded.size() > longest.size())
+            longest = std::move(expanded);
+    }
+    return longest + std::string(kBodySampleSuffix);
+}
+
+TLetterLayout LayOutLetters(TCanvas& canvas, std::size_t templateLineCount, std::string_view bodySample)
+{
+    TLetterLayout layout;
+    layout.Page = canvas.ClipRect();
+    const TTextArea area = TextAreaOf(layout.Page);
+    layout.Margin = area.Margin;
+    layout.TextWidth = area.TextWidth;
+
+    const std::int64_t lines = static_cast<std::int64_t>(std::min<std::size_t>(templateLineCount, INT32_MAX));
+    layout.Divisor = ClampToInt(std::max<std::int64_t>(2 * lines + 40, 50));
+    layout.ProvisionalHeight = (layout.Page.Bottom - layout.Page.Top) / layout.Divisor;
+
+    FitFontToBox(canvas, layout.ProvisionalHeight, layout.TextWidth, bodySample);
+    layout.LineStep = ClampToInt(static_cast<std::int64_t>(canvas.TextHeight(bodySample)) * 5 / 4);
+    layout.BodySize = canvas.FontSize();
+
+    FitFontToBox(canvas, ClampToInt(5 * static_cast<std::int64_t>(layout.LineStep)), layout.TextWidth, kHeadingSample);
+    layout.HeadingSize = canvas.FontSize();
+    return layout;
+}
+
+void PrintLetter(TCanvas& canvas, const TLetterLayout& layout, const TCCUser& giver,
+                 const std::vector<std::string>& templateLines)
+{
+    const std::string heading = giver.SpacedName();
+    canvas.SetFontSize(layout.HeadingSize);
+    canvas.TextOut(CentredX(layout.Margin, layout.TextWidth, canvas.TextWidth(heading)),
+                   layout.Page.Top + 5 * layout.LineStep, heading);
+
+    // The body sits at the bottom of this page's clipping rectangle, the last line six
+    // line steps above it.
+    const std::int64_t lineCount = static_cast<std::int64_t>(templateLines.size());
+    std::int64_t y = canvas.ClipRect().Bottom - (lineCount + 5) * layout.LineStep;
+    canvas.SetFontSize(layout.BodySize);
+    for (const std::string& line : templateLines) {
+        canvas.TextOut(layout.Margin, ClampToInt(y), ExpandTemplateLine(line, &giver));
+        y += layout.LineStep;
+    }
+}
+
+void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::vector<std::string>& templateLines,
+                  bool testLetter, TRandomSource& random)
+{
+    if (participants == nullptr || participants->Count() < 2)
+        return;
+
+    const std::string bodySample = ChooseBodySample(*participants, templateLines);
+    canvas.BeginDocument();
+    const TLetterLayout layout = LayOutLetters(canvas, templateLines.size(), bodySample);
+
+    const int count = participants->Count();
+    int first = 0;
+    int last = count - 1;
+    if (testLetter) {
+        first = static_cast<int>(random.Next(static_cast<std::uint32_t>(count)));
+        last = first;
+    }
+
+    // A page break goes before every letter but the first, so that neither entries
+    // without a record nor the last letter leave an empty page behind.
+    bool anyLetter = false;
+    for (int i = first; i <= last; ++i) {
+        const TCCUser* giver = UserAt(*participants, i);
+        if (giver == nullptr)
+            continue;
+        if (anyLetter)
+            canvas.NewPage();
+        PrintLetter(canvas, layout, *giver, templateLines);
+        anyLetter = true;
+    }
+    canvas.EndDocument();
+}

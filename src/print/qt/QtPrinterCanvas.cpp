@@ -1,0 +1,168 @@
+#include "print/qt/QtPrinterCanvas.h"
+
+#include "print/PrinterService.h"
+#include "print/qt/PartialFile.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+#include <fstream>
+
+namespace {
+
+// A PDF whose writing stopped early (a full disk, say) lacks its end marker.
+bool PdfIsComplete(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        return false;
+    const std::streamoff size = file.tellg();
+    const std::streamoff tailSize = std::min<std::streamoff>(size, 64);
+    std::string tail(static_cast<std::size_t>(tailSize), '\0');
+    file.seekg(size - tailSize);
+    file.read(tail.data(), tailSize);
+    return file && tail.find("%%EOF") != std::string::npos;
+}
+
+QFont RegularDefaultFont()
+{
+    // The face of the program's windows, in regular style; only its size ever changes.
+    QFont font = QGuiApplication::font();
+    font.setWeight(QFont::Normal);
+    font.setItalic(false);
+    font.setUnderline(false);
+    return font;
+}
+
+} // namespace
+
+std::unique_ptr<TQtPrinterCanvas> TQtPrinterCanvas::ForPrinter(const QPrinterInfo& info)
+{
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    return std::unique_ptr<TQtPrinterCanvas>(
+        new TQtPrinterCanvas(std::move(printer), std::nullopt, "the printer " + info.printerName().toStdString()));
+}
+
+std::unique_ptr<TQtPrinterCanvas> TQtPrinterCanvas::ForPdf(const std::string& path, int dotsPerInch)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    if (dotsPerInch > 0)
+        printer->setResolution(dotsPerInch);
+    printer->setPageSize(QPageSize(QPageSize::A4));
+    // A PDF page has no border that cannot be printed: the whole sheet is the printable area.
+    printer->setFullPage(true);
+    return std::unique_ptr<TQtPrinterCanvas>(new TQtPrinterCanvas(std::move(printer), path, "the PDF file " + path));
+}
+
+TQtPrinterCanvas::TQtPrinterCanvas(std::unique_ptr<QPrinter> printer, std::optional<std::string> pdfPath,
+                                   std::string whereTo)
+    : printer_(std::move(printer)), font_(RegularDefaultFont()), decoder_("windows-1252"),
+      pdfPath_(std::move(pdfPath)), whereTo_(std::move(whereTo))
+{
+    fontSize_ = font_.pointSize() > 0 ? font_.pointSize() : 10;
+    font_.setPointSize(fontSize_);
+}
+
+TQtPrinterCanvas::~TQtPrinterCanvas()
+{
+    if (state_ != TState::Printing)
+        return;
+    // The job failed after it began. A spooler that can cancel it does so; in any case
+    // the painter is closed, and a PDF written so far goes with pdfFile_.
+    printer_->abort();
+    if (painter_.isActive())
+        painter_.end();
+}
+
+void TQtPrinterCanvas::RequirePrinting(const char* what) const
+{
+    if (state_ != TState::Printing)
+        throw EPrintError(std::string("Cannot ") + what + " outside a print job on " + whereTo_);
+}
+
+void TQtPrinterCanvas::BeginDocument()
+{
+    if (state_ != TState::NotBegun)
+        throw EPrintError("The print job on " + whereTo_ + " has already been started");
+    if (pdfPath_) {
+        pdfFile_ = std::make_unique<TPartialFile>(*pdfPath_);
+        printer_->setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfFile_->Path())));
+    }
+    if (!painter_.begin(printer_.get())) {
+        pdfFile_.reset();
+        throw EPrintError("The print job could not be started on " + whereTo_);
+    }
+    state_ = TState::Printing;
+    painter_.setFont(font_);
+}
+
+void TQtPrinterCanvas::NewPage()
+{
+    RequirePrinting("start a page");
+    if (!printer_->newPage())
+        throw EPrintError("A new page could not be started on " + whereTo_);
+}
+
+void TQtPrinterCanvas::EndDocument()
+{
+    RequirePrinting("end the document");
+    const bool ended = painter_.end();
+    state_ = TState::Ended;
+    if (!ended || printer_->printerState() == QPrinter::Error)
+        throw EPrintError("The print job could not be finished on " + whereTo_);
+    if (pdfFile_) {
+        if (!PdfIsComplete(pdfFile_->Path()))
+            throw EPrintError("The print job could not be finished on " + whereTo_ + ": the file is incomplete");
+        pdfFile_->Commit();
+    }
+}
+
+TRect TQtPrinterCanvas::ClipRect() const
+{
+    // The painter's origin is the top-left corner of the printable area.
+    return TRect{0, 0, printer_->width(), printer_->height()};
+}
+
+void TQtPrinterCanvas::SetFontSize(int points)
+{
+    // No font is smaller than one point.
+    fontSize_ = std::max(points, 1);
+    font_.setPointSize(fontSize_);
+    metrics_.reset();
+    if (painter_.isActive())
+        painter_.setFont(font_);
+}
+
+const QFontMetrics& TQtPrinterCanvas::Metrics()
+{
+    // Printer metrics, not screen metrics scaled: glyph widths do not scale linearly.
+    if (!metrics_)
+        metrics_.emplace(font_, printer_.get());
+    return *metrics_;
+}
+
+QString TQtPrinterCanvas::Decode(std::string_view text)
+{
+    decoder_.resetState();
+    return decoder_(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+int TQtPrinterCanvas::TextWidth(std::string_view text) { return Metrics().horizontalAdvance(Decode(text)); }
+
+int TQtPrinterCanvas::TextHeight(std::string_view) { return Metrics().height(); }
+
+void TQtPrinterCanvas::TextOut(int x, int y, std::string_view text)
+{
+    RequirePrinting("draw a text");
+    if (text.empty())
+        return;
+    // Qt places a text by its baseline; the layout gives the top of the character cell.
+    painter_.drawText(x, y + Metrics().ascent(), Decode(text));
+}
+
+int TQtPrinterCanvas::DotsPerInch() const { return printer_->resolution(); }

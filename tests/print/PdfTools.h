@@ -1,0 +1,42 @@
+#pragma once
+// Reading PDF files back with poppler's command-line tools.
+
+#include <cstdio>
+#include <string>
+
+/// True when `tool` can be run from the PATH.
+inline bool HaveTool(const std::string& tool)
+{
+    return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+/// The standard output of a shell command.
+inline std::string CommandOutput(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            output.append(buffer, got);
+        ::pclose(pipe);
+    }
+    return output;
+}
+
+inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+/// The text of one page (from 1), or of the whole file when page is 0.
+inline std::string PdfText(const std::string& path, int page = 0)
+{
+    std::string range = page > 0 ? " -f " + std::to_string(page) + " -l " + std::to_string(page) : "";
+    return CommandOutput("pdftotext -layout" + range + " " + Quoted(path) + " - 2>/dev/null");
+}
+
+/// The number of pages, 0 when the file cannot be read.
+inline int PdfPageCount(const std::string& path)
+{
+    const std::string info = CommandOutput("pdfinfo " + Quoted(path) + " 2>/dev/null");
+    const std::size_t at = info.find("Pages:");
+    return at == std::string::npos ? 0 : std::stoi(info.substr(at + 6));
+}

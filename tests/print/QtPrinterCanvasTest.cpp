@@ -1,0 +1,252 @@
+#include "print/DefaultTemplate.h"
+#include "print/Letters.h"
+#include "print/qt/QtPrinterCanvas.h"
+#include "print/qt/QtPrinterService.h"
+
+#include "Participants.h"
+#include "PdfTools.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class QtPrinterCanvasTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        if (!HaveTool("pdftotext") || !HaveTool("pdfinfo"))
+            GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
+    }
+    std::string PathOf(const std::string& name) const { return (folder.path() + "/" + QString::fromStdString(name)).toStdString(); }
+    std::vector<std::string> FilesInFolder() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder.path().toStdString()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    QTemporaryDir folder;
+};
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST_F(QtPrinterCanvasTest, PdfSheetIsWholeA4AtTheAskedResolution)
+{
+    auto at600 = TQtPrinterCanvas::ForPdf(PathOf("a.pdf"), 600);
+    EXPECT_EQ(at600->DotsPerInch(), 600);
+    const TRect page = at600->ClipRect();
+    EXPECT_EQ(page.Left, 0);
+    EXPECT_EQ(page.Top, 0);
+    // 210 x 297 mm at 600 dpi is 4961 x 7016 pixels; Qt's A4 is 595 x 842 points.
+    EXPECT_NEAR(page.Right, 4960, 3);
+    EXPECT_NEAR(page.Bottom, 7015, 3);
+
+    auto high = TQtPrinterCanvas::ForPdf(PathOf("b.pdf"));
+    EXPECT_EQ(high->DotsPerInch(), 1200);
+    EXPECT_NEAR(high->ClipRect().Right, 9921, 6);
+    EXPECT_TRUE(high->IsPrinterCanvas());
+}
+
+TEST_F(QtPrinterCanvasTest, TextIsPlacedByItsTopLeftCorner)
+{
+    const std::string path = PathOf("corner.pdf");
+    {
+        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+        canvas->BeginDocument();
+        canvas->SetFontSize(40);
+        canvas->TextOut(600, 1200, "Corner");
+        canvas->EndDocument();
+    }
+    // pdftotext -bbox gives the word's box in points: 600 px = 72 pt, 1200 px = 144 pt.
+    const std::string boxes = CommandOutput("pdftotext -bbox " + Quoted(path) + " - 2>/dev/null");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(boxes, match, std::regex(R"re(xMin="([0-9.]+)" yMin="([0-9.]+)".*>Corner<)re")))
+        << boxes;
+    EXPECT_NEAR(std::stod(match[1]), 72.0, 1.5);
+    EXPECT_NEAR(std::stod(match[2]), 144.0, 1.5);
+}
+
+TEST_F(QtPrinterCanvasTest, MeasuresWithThePrintersMetrics)
+{
+    auto canvas = TQtPrinterCanvas::ForPdf(PathOf("m.pdf"), 600);
+    canvas->SetFontSize(12);
+    EXPECT_EQ(canvas->FontSize(), 12);
+    // 12 points at 600 dpi are 100 pixels; the character cell is somewhat higher.
+    const int height = canvas->TextHeight("M");
+    EXPECT_GE(height, 100);
+    EXPECT_LE(height, 130);
+    EXPECT_EQ(canvas->TextHeight("a"), height) << "the cell height, whatever the text";
+    const int narrow = canvas->TextWidth("iiii");
+    const int wide = canvas->TextWidth("MMMM");
+    EXPECT_GT(wide, narrow);
+    EXPECT_EQ(canvas->TextWidth(""), 0);
+    canvas->SetFontSize(24);
+    EXPECT_NEAR(canvas->TextWidth("MMMM"), 2 * wide, 4);
+    canvas->SetFontSize(0);
+    EXPECT_EQ(canvas->FontSize(), 1) << "no font is smaller than one point";
+}
+
+TEST_F(QtPrinterCanvasTest, Windows1252TextsPrintAsTheirCharacters)
+{
+    const std::string path = PathOf("ansi.pdf");
+    {
+        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+        canvas->BeginDocument();
+        canvas->SetFontSize(20);
+        canvas->TextOut(600, 600, "Zo\xEB M\xFCller \x80 5");
+        canvas->EndDocument();
+    }
+    EXPECT_NE(PdfText(path).find("Zoë Müller € 5"), std::string::npos) << PdfText(path);
+}
+
+TEST_F(QtPrinterCanvasTest, NewPageAddsPages)
+{
+    const std::string path = PathOf("pages.pdf");
+    {
+        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+        canvas->BeginDocument();
+        canvas->TextOut(600, 600, "one");
+        canvas->NewPage();
+        canvas->TextOut(600, 600, "two");
+        canvas->NewPage();
+        canvas->TextOut(600, 600, "three");
+        canvas->EndDocument();
+    }
+    ASSERT_EQ(PdfPageCount(path), 3);
+    EXPECT_NE(PdfText(path, 2).find("two"), std::string::npos);
+    EXPECT_EQ(PdfText(path, 2).find("three"), std::string::npos);
+    EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"pages.pdf"}) << "nothing left beside the file";
+}
+
+TEST_F(QtPrinterCanvasTest, JobDestroyedBeforeItsEndLeavesNoFile)
+{
+    const std::string path = PathOf("aborted.pdf");
+    {
+        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+        canvas->BeginDocument();
+        canvas->TextOut(600, 600, "half a job");
+        canvas->NewPage();
+    }
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(FilesInFolder().empty());
+}
+
+TEST_F(QtPrinterCanvasTest, FailedJobLeavesAnEarlierFileAlone)
+{
+    const std::string path = PathOf("kept.pdf");
+    std::ofstream(path) << "earlier contents";
+    {
+        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+        canvas->BeginDocument();
+        canvas->TextOut(600, 600, "never finished");
+    }
+    EXPECT_EQ(ReadFile(path), "earlier contents");
+    EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"kept.pdf"});
+
+    // A job that ends replaces it.
+    {
+        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+        canvas->BeginDocument();
+        canvas->TextOut(600, 600, "complete");
+        canvas->EndDocument();
+    }
+    EXPECT_NE(PdfText(path).find("complete"), std::string::npos);
+}
+
+TEST_F(QtPrinterCanvasTest, JobNeverBegunWritesNothing)
+{
+    const std::string path = PathOf("unused.pdf");
+    {
+        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+        canvas->SetFontSize(30);
+        EXPECT_GT(canvas->TextWidth("measured only"), 0);
+    }
+    EXPECT_TRUE(FilesInFolder().empty());
+}
+
+TEST_F(QtPrinterCanvasTest, UnwritableFolderFailsAtTheBeginWithItsReason)
+{
+    const std::string path = PathOf("missing/folder/out.pdf");
+    auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+    try {
+        canvas->BeginDocument();
+        FAIL() << "a job in a folder that does not exist began";
+    } catch (const EPrintError& error) {
+        EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(FilesInFolder().empty());
+}
+
+TEST_F(QtPrinterCanvasTest, CallsOutsideTheJobAreRefused)
+{
+    auto canvas = TQtPrinterCanvas::ForPdf(PathOf("order.pdf"), 600);
+    EXPECT_THROW(canvas->TextOut(0, 0, "early"), EPrintError);
+    EXPECT_THROW(canvas->NewPage(), EPrintError);
+    EXPECT_THROW(canvas->EndDocument(), EPrintError);
+    canvas->BeginDocument();
+    EXPECT_THROW(canvas->BeginDocument(), EPrintError);
+    canvas->EndDocument();
+    EXPECT_THROW(canvas->EndDocument(), EPrintError);
+    EXPECT_THROW(canvas->TextOut(0, 0, "late"), EPrintError);
+    EXPECT_EQ(FilesInFolder(), std::vector<std::string>{"order.pdf"});
+}
+
+TEST_F(QtPrinterCanvasTest, FittedBodyFontFitsItsBox)
+{
+    // The real font on a real page: the fitted sample is no higher than the provisional
+    // height and no wider than the text area.
+    auto people = MakeParticipants({{"ANN", "SMITH"}, {"BOB", "LEE"}});
+    AssignInCircle(*people);
+    auto canvas = TQtPrinterCanvas::ForPdf(PathOf("fit.pdf"), 600);
+    const std::string sample = ChooseBodySample(*people, DefaultTemplateLines());
+    const TLetterLayout layout = LayOutLetters(*canvas, DefaultTemplateLines().size(), sample);
+    canvas->SetFontSize(layout.BodySize);
+    EXPECT_LE(canvas->TextHeight(sample), layout.ProvisionalHeight);
+    EXPECT_LE(canvas->TextWidth(sample), layout.TextWidth);
+    EXPECT_GT(layout.BodySize, 3);
+    canvas->SetFontSize(layout.HeadingSize);
+    EXPECT_LE(canvas->TextWidth(std::string(48, 'a')), layout.TextWidth);
+    EXPECT_GT(layout.HeadingSize, layout.BodySize);
+}
+
+TEST_F(QtPrinterCanvasTest, ServiceWithoutPrinterAsksForAPdfOncePerJob)
+{
+    int asked = 0;
+    std::optional<std::string> answer;
+    TQtPrinterService service([&] { ++asked; return answer; }, [] { return QPrinterInfo(); });
+
+    EXPECT_EQ(service.OpenJob(), nullptr) << "a cancelled question is no job";
+    EXPECT_EQ(asked, 1);
+
+    answer = PathOf("letters.pdf");
+    auto people = MakeParticipants({{"ANN", "SMITH"}, {"BOB", "LEE"}, {"CY", "OH"}});
+    AssignInCircle(*people);
+    {
+        std::unique_ptr<TCanvas> job = service.OpenJob();
+        ASSERT_NE(job, nullptr);
+        EXPECT_EQ(asked, 2);
+        TRandomSource random(1);
+        PrintLetters(*job, people.get(), DefaultTemplateLines(), false, random);
+    }
+    EXPECT_EQ(asked, 2);
+    ASSERT_EQ(PdfPageCount(*answer), 3);
+    EXPECT_NE(PdfText(*answer, 3).find("You have been assigned ANN SMITH"), std::string::npos);
+}
+
+} // namespace

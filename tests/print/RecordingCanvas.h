@@ -1,0 +1,83 @@
+#pragma once
+// A canvas that records what the layout asks of it, with text metrics simple enough
+// to work out by hand: by default a text is twice its point size high and half its
+// point size wide per character.
+
+#include "print/Canvas.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TDrawnText {
+    int X = 0;
+    int Y = 0;
+    int Size = 0;
+    std::string Text;
+};
+
+class TRecordingCanvas : public TCanvas {
+public:
+    using TMetric = std::function<int(int size, std::string_view text)>;
+
+    TRect Page{0, 0, 4960, 7015};
+    bool Printer = true;
+    TMetric Height = [](int size, std::string_view) { return 2 * size; };
+    TMetric Width = [](int size, std::string_view text) { return size * static_cast<int>(text.size()) / 2; };
+
+    /// Every call in order: "begin", "page", "end", "size N", "text X,Y:TEXT".
+    std::vector<std::string> Log;
+    /// Every size set, in order.
+    std::vector<int> SizesSet;
+    /// The texts drawn on each page; a page is opened by BeginDocument and NewPage.
+    std::vector<std::vector<TDrawnText>> Pages;
+    int Begun = 0;
+    int Ended = 0;
+
+    void BeginDocument() override
+    {
+        ++Begun;
+        Log.push_back("begin");
+        Pages.emplace_back();
+    }
+    void NewPage() override
+    {
+        Log.push_back("page");
+        Pages.emplace_back();
+    }
+    void EndDocument() override
+    {
+        ++Ended;
+        Log.push_back("end");
+    }
+    TRect ClipRect() const override { return Page; }
+    int FontSize() const override { return size_; }
+    void SetFontSize(int points) override
+    {
+        size_ = points;
+        SizesSet.push_back(points);
+        Log.push_back("size " + std::to_string(points));
+    }
+    int TextWidth(std::string_view text) override { return Width(size_, text); }
+    int TextHeight(std::string_view text) override { return Height(size_, text); }
+    void TextOut(int x, int y, std::string_view text) override
+    {
+        Log.push_back("text " + std::to_string(x) + "," + std::to_string(y) + ":" + std::string(text));
+        if (Pages.empty())
+            Pages.emplace_back();
+        Pages.back().push_back({x, y, size_, std::string(text)});
+    }
+    bool IsPrinterCanvas() const override { return Printer; }
+
+    /// The sizes set since the last call, to read the sequence of one fitting.
+    std::vector<int> TakeSizes()
+    {
+        std::vector<int> sizes;
+        sizes.swap(SizesSet);
+        return sizes;
+    }
+
+private:
+    int size_ = 10;
+};
