@@ -1,14 +1,146 @@
-// Placeholder until the print commands land: this whole file is replaced then.
+// tinselwick-cli letters FILE --pdf OUT [--test [--seed N]] and list FILE --pdf OUT:
+// the letters and the allocation list of a document, laid out exactly as the desktop
+// program prints them, on A4 sheets of a PDF file at 600 dpi. The document is only read.
+
 #include "cli/CliCommand.h"
+#include "draw/Random.h"
+#include "platform/PosixFile.h"
+#include "print/AllocationList.h"
+#include "print/DefaultTemplate.h"
+#include "print/Letters.h"
+#include "print/qt/QtPrinterCanvas.h"
+#include "register/CCUser.h"
+#include "register/KksDocument.h"
 
-int cli::RunLettersCommand(TInvocation&)
+#include <QGuiApplication>
+
+#include <memory>
+#include <stdexcept>
+
+namespace cli {
+namespace {
+
+constexpr int kPdfDotsPerInch = 600;
+
+QCommandLineOption PdfOption() { return {"pdf", "Writes the pages to the PDF file OUT (A4, 600 dpi).", "OUT"}; }
+
+/// A printer needs a GUI application object; without a display it runs offscreen.
+std::unique_ptr<QGuiApplication> StartPrinting(TInvocation& invocation)
 {
-    WriteErr("tinselwick-cli letters: not available yet\n");
-    return kExitUsageError;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(invocation.argc, invocation.argv);
 }
 
-int cli::RunListCommand(TInvocation&)
+QString RequirePdf(const QCommandLineParser& parser, const QCommandLineOption& pdf)
 {
-    WriteErr("tinselwick-cli list: not available yet\n");
-    return kExitUsageError;
+    const QString out = parser.value(pdf);
+    if (out.isEmpty())
+        throw EUsageError("Name the PDF file to write with --pdf OUT");
+    return out;
 }
+
+/// The document, refused when there is nothing to print: a job with fewer than two
+/// participants prints no page, and a command line wants to hear about that.
+TKksDocument ReadPrintableDocument(const std::string& fileName)
+{
+    TKksDocument document = ReadKksDocument(fileName, nullptr);
+    if (document.Incomplete())
+        throw std::runtime_error("File " + platform::FullPathName(fileName) + " incomplete");
+    if (document.Participants->Count() < 2)
+        throw std::runtime_error("Nothing printed: " + platform::FullPathName(fileName) +
+                                 " has fewer than two participants");
+    return document;
+}
+
+int RecordCount(const TStringList& participants)
+{
+    int count = 0;
+    for (int i = 0; i < participants.Count(); ++i)
+        if (UserAt(participants, i) != nullptr)
+            ++count;
+    return count;
+}
+
+} // namespace
+
+int RunLettersCommand(TInvocation& invocation)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption pdf = PdfOption();
+    parser.setApplicationDescription("Prints one letter per participant, or the test letter, to a PDF file.");
+    const QCommandLineOption test("test", "Prints only the test letter, for one participant drawn at random.");
+    const QCommandLineOption seed("seed", "Starts the random source at N (with --test), for a repeatable draw.", "N");
+    parser.addOption(pdf);
+    parser.addOption(test);
+    parser.addOption(seed);
+    parser.addPositionalArgument("FILE", "The document (.kks) whose letters to print.");
+    if (!ParseArguments(parser, invocation))
+        return kExitOk;
+    const std::string fileName = NativePath(RequirePositionals(parser, 1, "one document file").at(0));
+    const QString out = RequirePdf(parser, pdf);
+    if (parser.isSet(seed) && !parser.isSet(test))
+        throw EUsageError("--seed goes with --test only");
+    bool seedValid = true;
+    const std::uint32_t seedValue = parser.isSet(seed) ? parser.value(seed).toUInt(&seedValid, 10) : 0;
+    if (!seedValid)
+        throw EUsageError("--seed takes a whole number from 0 to 4294967295");
+
+    const TKksDocument document = ReadPrintableDocument(fileName);
+    // A document that never stored a template prints with the one a new evening has.
+    const std::vector<std::string>& lines = document.TemplateRead ? document.TemplateLines : DefaultTemplateLines();
+
+    TRandomSource& random = ProgramRandom();
+    if (parser.isSet(seed))
+        random.SetSeed(seedValue);
+    else
+        SeedProgramRandomFromClock();
+    // The test letter's entry is the next draw of the shared source; read it off a copy
+    // to tell the user whose letter it is.
+    TRandomSource preview = random;
+    const int testIndex = static_cast<int>(preview.Next(static_cast<std::uint32_t>(document.Participants->Count())));
+
+    const auto application = StartPrinting(invocation);
+    {
+        const auto canvas = TQtPrinterCanvas::ForPdf(NativePath(out), kPdfDotsPerInch);
+        PrintLetters(*canvas, document.Participants.get(), lines, parser.isSet(test), random);
+    }
+
+    if (parser.isSet(test)) {
+        const TCCUser* giver = UserAt(*document.Participants, testIndex);
+        WriteOut(QString("Test letter for entry %1 (%2) written to %3\n")
+                     .arg(testIndex + 1)
+                     .arg(giver != nullptr ? Display(giver->SpacedName()) : QString("no participant"), out));
+    } else {
+        const int letters = RecordCount(*document.Participants);
+        WriteOut(QString("%1 letter%2 written to %3\n").arg(letters).arg(letters == 1 ? "" : "s", out));
+    }
+    return kExitOk;
+}
+
+int RunListCommand(TInvocation& invocation)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption pdf = PdfOption();
+    parser.setApplicationDescription("Prints the allocation list (every giver with taker and groups) to a PDF file.");
+    parser.addOption(pdf);
+    parser.addPositionalArgument("FILE", "The document (.kks) whose allocation to print.");
+    if (!ParseArguments(parser, invocation))
+        return kExitOk;
+    const std::string fileName = NativePath(RequirePositionals(parser, 1, "one document file").at(0));
+    const QString out = RequirePdf(parser, pdf);
+
+    const TKksDocument document = ReadPrintableDocument(fileName);
+    const auto application = StartPrinting(invocation);
+    {
+        const auto canvas = TQtPrinterCanvas::ForPdf(NativePath(out), kPdfDotsPerInch);
+        // Rows in the order of the window's participants list.
+        PrintAllocationList(*canvas, document.Participants.get(), document.GroupNames.get());
+    }
+    WriteOut(QString("Allocation list of %1 participants written to %2\n")
+                 .arg(RecordCount(*document.Participants))
+                 .arg(out));
+    return kExitOk;
+}
+
+} // namespace cli

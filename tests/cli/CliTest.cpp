@@ -1,0 +1,155 @@
+// tinselwick-cli as a user runs it: the built program, real files, exit codes.
+
+#include "register/CCObjectFile.h"
+#include "register/KksDocument.h"
+#include "register/RegisterTestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+using namespace testsupport;
+
+namespace {
+
+struct TRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& word)
+{
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string ReadText(const std::string& path)
+{
+    const Bytes bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+class Cli : public TRegisterTest {
+protected:
+    TRun Run(const std::vector<std::string>& arguments)
+    {
+        std::string command = Quote(TINSELWICK_CLI);
+        for (const std::string& a : arguments)
+            command += " " + Quote(a);
+        command += " >" + Quote(dir / "out") + " 2>" + Quote(dir / "err");
+        const int status = std::system(command.c_str());
+        TRun run;
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = ReadText(dir / "out");
+        run.err = ReadText(dir / "err");
+        return run;
+    }
+    TTempDir dir;
+};
+
+TEST_F(Cli, ShowPrintsTheDocumentReadably)
+{
+    const TRun run = Run({"show", TestDataPath("two-participants-exchange.kks")});
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ("Groups: 2\n"
+              "  1  X\n"
+              "  2  Y\n"
+              "Participants: 2\n"
+              "  ANN LEE  (group 1 X)  gives to  BOB KAY\n"
+              "  BOB KAY  (group 2 Y)  gives to  ANN LEE\n"
+              "Template: 1 line\n"
+              "  Dear [M]\n",
+              run.out);
+}
+
+TEST_F(Cli, ShowJsonIsOneObjectInDocumentOrderInUtf8)
+{
+    TRegister r;
+    r.groups.Add("CAF\xC9");       // CAFÉ in Windows-1252
+    r.Add("JOS\xC9", "X", 0);       // JOSÉ, no taker
+    r.Add("ZED", "Y", 0)->SetTaker(UserAt(r.participants, 0));
+    r.templateLines = {"\x80 5 for [G]"}; // the euro sign
+    const std::string path = dir / "cafe.kks";
+    WriteKksDocument(path, r.groups, r.participants, r.templateLines);
+
+    const TRun run = Run({"show", "--json", path});
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    QJsonParseError error{};
+    const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
+    ASSERT_EQ(QJsonParseError::NoError, error.error) << run.out;
+    const QJsonObject root = json.object();
+    EXPECT_EQ(QStringList{"CAFÉ"}, root["groups"].toVariant().toStringList());
+    const QJsonArray participants = root["participants"].toArray();
+    ASSERT_EQ(2, participants.size());
+    const QJsonObject jose = participants[0].toObject();
+    EXPECT_EQ("JOSÉX", jose["key"].toString());
+    EXPECT_EQ("JOSÉ", jose["first"].toString());
+    EXPECT_EQ("X", jose["last"].toString());
+    EXPECT_EQ(0, jose["group"].toInt(-7));
+    EXPECT_TRUE(jose["taker"].isNull());
+    EXPECT_EQ("JOSÉX", participants[1].toObject()["taker"].toString());
+    EXPECT_EQ(QStringList{"€ 5 for [G]"}, root["template"].toVariant().toStringList());
+}
+
+TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
+{
+    const std::string missing = dir / "missing.kks";
+    const std::string notOurs = dir / "notes.kks";
+    WriteFileBytes(notOurs, {'h', 'e', 'l', 'l', 'o', '!', '!', '!'});
+    const std::string incomplete = dir / "empty.kks";
+    WriteKksDocument(incomplete, TStringList(), TStringList(), {});
+    const std::string golden = TestDataPath("two-participants-exchange.kks");
+
+    struct Case {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string err; // the whole of standard error, or its start for usage errors
+    };
+    const Case cases[] = {
+        {{"show", missing}, 1, "File Open Failed::Cannot open the file: No such file or directory::" + missing + "\n"},
+        {{"show", notOurs}, 1, "File Open Failed::File is Not of Acceptable Type::" + notOurs + "\n"},
+        {{"show", "--json", incomplete}, 1, "File " + incomplete + " incomplete\n"},
+        {{}, 2, "Usage: tinselwick-cli COMMAND"},
+        {{"shout", golden}, 2, "tinselwick-cli: unknown command 'shout'"},
+        {{"show"}, 2, "tinselwick-cli show: Expected one document file\n"},
+        {{"show", golden, golden}, 2, "tinselwick-cli show: Expected one document file, and nothing more\n"},
+        {{"show", "--xml", golden}, 2, "tinselwick-cli show: Unknown option 'xml'.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.back());
+        const TRun run = Run(c.arguments);
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        EXPECT_EQ(c.err, run.err.substr(0, c.err.size()));
+        EXPECT_EQ("", run.out);
+    }
+}
+
+TEST_F(Cli, ShowOnlyReadsAndCoexistsWithAnotherReader)
+{
+    const std::string path = dir / "draw.kks";
+    WriteFileBytes(path, ReadFileBytes(TestDataPath("two-participants-exchange.kks")));
+    ::chmod(path.c_str(), 0444);
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+
+    TCCObjectFile reader(path, fmDbRead); // someone else has it open for reading
+    EXPECT_EQ(0, Run({"show", path}).exitCode);
+    EXPECT_EQ(0, Run({"show", "--json", path}).exitCode);
+
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(before.st_mtim.tv_sec, after.st_mtim.tv_sec);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+    EXPECT_EQ((std::vector<std::string>{"draw.kks", "err", "out"}), dir.Entries()) << "no backup, no temporary file";
+}
+
+} // namespace

@@ -1,0 +1,263 @@
+#include "platform/PosixFile.h"
+#include "register/CCObjectFile.h"
+#include "register/KksDocument.h"
+#include "register/RegisterTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace testsupport;
+
+namespace {
+
+const std::string kGolden = "two-participants-exchange.kks";
+
+class KksDocument : public TRegisterTest {
+protected:
+    TTempDir dir;
+    TObject window; // stands for the main window, the records' owner
+};
+
+TKksDocument ReadBytes(const Bytes& bytes, TObject* owner = nullptr)
+{
+    TMemoryStream memory(bytes);
+    return ReadKksDocument(memory, "memory", owner);
+}
+
+Bytes WriteBytes(const TRegister& r)
+{
+    TMemoryStream memory;
+    WriteKksDocument(memory, "memory", r.groups, r.participants, r.templateLines);
+    return memory.Bytes();
+}
+
+TEST_F(KksDocument, WritesTheExchangeExampleByteForByte)
+{
+    TRegister r;
+    FillExchange(r);
+    const std::string path = dir / "draw.kks";
+    WriteKksDocument(path, r.groups, r.participants, r.templateLines);
+    EXPECT_EQ(ReadFileBytes(TestDataPath(kGolden)), ReadFileBytes(path));
+    EXPECT_EQ(ReadFileBytes(TestDataPath(kGolden)), WriteBytes(r));
+}
+
+TEST_F(KksDocument, ReadsTheExchangeExampleAndLinksTakers)
+{
+    {
+        TKksDocument d = ReadKksDocument(TestDataPath(kGolden), &window);
+        ASSERT_FALSE(d.Incomplete());
+        EXPECT_EQ((std::vector<std::string>{"X", "Y"}), d.GroupNames->Texts());
+        EXPECT_EQ((std::vector<std::string>{"ANNLEE", "BOBKAY"}), d.Participants->Texts());
+        TCCUser* ann = UserAt(*d.Participants, 0);
+        TCCUser* bob = UserAt(*d.Participants, 1);
+        EXPECT_EQ("LEE", ann->LastName);
+        EXPECT_EQ(1, bob->GroupNo);
+        EXPECT_EQ(21404, bob->Version);
+        EXPECT_EQ(bob, ann->Taker);
+        EXPECT_EQ(ann, bob->Giver);
+        EXPECT_EQ(ann, bob->Taker);
+        EXPECT_TRUE(ann->TakerNameOnFile.empty());
+        EXPECT_EQ(&window, ann->Owner);
+        EXPECT_EQ(d.Participants.get(), ann->OwnerList);
+        EXPECT_TRUE(d.TemplateRead);
+        EXPECT_EQ((std::vector<std::string>{"Dear [M]"}), d.TemplateLines);
+    }
+    EXPECT_EQ(0, LiveObjects()->Count()) << "the document frees its records";
+}
+
+TEST_F(KksDocument, IncompleteDocuments)
+{
+    TRegister noGroups; // both lists exist but are empty
+    noGroups.templateLines = {"never read"};
+    const TKksDocument a = ReadBytes(WriteBytes(noGroups));
+    EXPECT_TRUE(a.Incomplete());
+    EXPECT_FALSE(a.GroupNames);
+    EXPECT_FALSE(a.TemplateRead);
+
+    TRegister noParticipants;
+    noParticipants.groups.Add("X");
+    noParticipants.templateLines = {"Dear [M]", "  trailing  "};
+    const Bytes bytes = WriteBytes(noParticipants);
+    // Groups, an empty participant list, the template, an empty class table.
+    const Bytes tail = {0x69, 0x2B, 0, 0, 0x6A, 0x2B, 0x69, 0x2B, 0, 0, 0x6A, 0x2B};
+    EXPECT_TRUE(std::equal(tail.begin(), tail.begin() + 6, bytes.begin() + 8 + 10));
+    EXPECT_TRUE(std::equal(tail.begin() + 6, tail.end(), bytes.end() - 6));
+    const TKksDocument b = ReadBytes(bytes);
+    EXPECT_TRUE(b.Incomplete());
+    EXPECT_FALSE(b.GroupNames);
+    EXPECT_TRUE(b.TemplateRead);
+    EXPECT_EQ(noParticipants.templateLines, b.TemplateLines);
+}
+
+TEST_F(KksDocument, EmptyTemplateAndDeletedGroupsRoundTrip)
+{
+    TRegister r;
+    r.groups.Add("A");
+    r.groups.Add(".");
+    r.groups.Add("C");
+    r.Add("ZOE", "", 2);
+    r.Add("AL", "B", -1);
+    const Bytes bytes = WriteBytes(r);
+    const Bytes emptyTemplate = {0x69, 0x2B, 0, 0, 0x6A, 0x2B};
+    EXPECT_TRUE(std::equal(emptyTemplate.begin(), emptyTemplate.end(), bytes.end() - 16 - 6));
+
+    const TKksDocument d = ReadBytes(bytes);
+    EXPECT_EQ((std::vector<std::string>{"A", ".", "C"}), d.GroupNames->Texts());
+    EXPECT_EQ(2, UserAt(*d.Participants, 0)->GroupNo);
+    EXPECT_EQ(-1, UserAt(*d.Participants, 1)->GroupNo);
+    EXPECT_FALSE(UserAt(*d.Participants, 0)->HasTaker());
+    EXPECT_TRUE(d.TemplateLines.empty());
+}
+
+/// The golden file with some bytes replaced.
+Bytes Patched(std::size_t offset, const Bytes& with)
+{
+    Bytes b = ReadFileBytes(TestDataPath(kGolden));
+    std::copy(with.begin(), with.end(), b.begin() + static_cast<std::ptrdiff_t>(offset));
+    return b;
+}
+
+TEST_F(KksDocument, StoredTakerNamesAreMatchedWithoutCaseAndUnknownOnesLeaveNoTaker)
+{
+    const TKksDocument lower = ReadBytes(Patched(109, {'b', 'o', 'b', 'k', 'a', 'y'}));
+    EXPECT_EQ(UserAt(*lower.Participants, 1), UserAt(*lower.Participants, 0)->Taker);
+
+    const TKksDocument unknown = ReadBytes(Patched(109, {'N', 'O', 'B', 'O', 'D', 'Y'}));
+    TCCUser* ann = UserAt(*unknown.Participants, 0);
+    EXPECT_FALSE(ann->HasTaker());
+    EXPECT_TRUE(ann->TakerNameOnFile.empty());
+    EXPECT_EQ(UserAt(*unknown.Participants, 1), ann->Giver);
+}
+
+struct DamagedCase {
+    const char* label;
+    Bytes bytes;
+    std::string message;
+};
+
+TEST_F(KksDocument, DamagedDocumentsRaiseTheirMessages)
+{
+    const Bytes golden = ReadFileBytes(TestDataPath(kGolden));
+    TRegister withoutRecord;
+    withoutRecord.groups.Add("X");
+    withoutRecord.participants.Add("GHOST");
+    const DamagedCase cases[] = {
+        {"never closed", Patched(4, {0, 0, 0, 0}), "Unregistered Object on Stream Ref No=0  "},
+        {"class not registered", Patched(228, {'T', 'F', 'o', 'o', 'U', 's', 'r'}),
+         "Object Type TFooUsr is Not Registered"},
+        {"group list end marker", Patched(20, {0, 0}), "Mis Constructed AnsiString End Reg No= 0"},
+        {"taker string marker", Patched(103, {0, 0}), "Invalid Ansi String on File"},
+        {"taker string over a billion", Patched(105, {0x01, 0xCA, 0x9A, 0x3B}), "OverLength Ansi String on File"},
+        {"taker string longer than the file", Patched(105, {0x00, 0xE9, 0xA4, 0x35}),
+         "Damaged file: a string at offset 109 claims 900000000 bytes, but only 130 remain"},
+        {"group number beyond the groups", Patched(99, {5}),
+         "Damaged file: participant ANNLEE belongs to group number 5, but the document has 2 groups"},
+        {"participant without a record", WriteBytes(withoutRecord),
+         "Damaged file: participant 1 (GHOST) has no participant record"},
+        {"not an object file", Bytes(golden.begin() + 8, golden.end()),
+         "File Open Failed::File is Not of Acceptable Type::memory"},
+    };
+    for (const DamagedCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(c.message, MessageOf<std::exception>([&] { ReadBytes(c.bytes); }));
+    }
+    EXPECT_EQ(0, LiveObjects()->Count()) << "records read before an error are freed";
+}
+
+TEST_F(KksDocument, EveryTruncationAndEveryFailingReadRaises)
+{
+    const Bytes golden = ReadFileBytes(TestDataPath(kGolden));
+    for (std::size_t k = 0; k < golden.size(); ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_THROW(ReadBytes(Bytes(golden.begin(), golden.begin() + static_cast<std::ptrdiff_t>(k))),
+                     EInvalidPersistentFileAction);
+        TFailingStream failing(TFailingStream::Fail::Reads, k, golden);
+        EXPECT_THROW(ReadKksDocument(failing, "failing", nullptr), EInvalidPersistentFileAction);
+    }
+}
+
+TEST_F(KksDocument, EveryFailingWriteRaises)
+{
+    TRegister r;
+    FillExchange(r);
+    for (std::uint64_t k = 0; k < 239; ++k) {
+        SCOPED_TRACE(k);
+        TFailingStream failing(TFailingStream::Fail::Writes, k);
+        EXPECT_THROW(WriteKksDocument(failing, "failing", r.groups, r.participants, r.templateLines),
+                     EInvalidPersistentFileAction);
+    }
+}
+
+// ---- Saving over an existing document --------------------------------------------
+
+/// A participant whose record cannot be written completely: a disk that fills up mid-save.
+class TFailingUser : public TCCUser {
+public:
+    using TCCUser::TCCUser;
+    void WriteToStream(TStream& stream) override
+    {
+        TCCUser::WriteToStream(stream);
+        throw std::runtime_error("No space left on device");
+    }
+};
+
+TEST_F(KksDocument, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
+{
+    const std::string path = dir / "party.kks";
+    TRegister old;
+    FillExchange(old);
+    WriteKksDocument(path, old.groups, old.participants, old.templateLines);
+    const Bytes before = ReadFileBytes(path);
+
+    TRegister longLine, longGroup, tooMany, failing, held;
+    FillExchange(longLine);
+    longLine.templateLines.push_back(std::string(256, 'x'));
+    FillExchange(longGroup);
+    longGroup.groups.Add(std::string(300, 'g'));
+    for (int i = 0; i < 32768; ++i)
+        tooMany.groups.Add("G");
+    FillExchange(failing);
+    failing.participants.Add("LAST", new TFailingUser(&failing.participants, nullptr));
+    FillExchange(held);
+
+    const std::pair<TRegister*, std::string> cases[] = {
+        {&longLine, "Template line 2 is too long to save: 256 bytes (at most 255)"},
+        {&longGroup, "Group name 3 is too long to save: 300 bytes (at most 255)"},
+        {&tooMany, "Too many groups to save: 32768 (at most 32767)"},
+        {&failing, "No space left on device"},
+        {&held, std::string("File Open Failed::") + platform::kSharingViolationMessage + "::" + path},
+    };
+    for (const auto& [reg, message] : cases) {
+        SCOPED_TRACE(message);
+        // A reader holds the document open only for the last case.
+        std::unique_ptr<TCCObjectFile> reader;
+        if (reg == &held)
+            reader = std::make_unique<TCCObjectFile>(path, fmDbRead);
+        EXPECT_EQ(message, MessageOf<std::exception>([&, reg = reg] {
+                      WriteKksDocument(path, reg->groups, reg->participants, reg->templateLines);
+                  }));
+        EXPECT_EQ(before, ReadFileBytes(path));
+        EXPECT_EQ((std::vector<std::string>{"party.kks"}), dir.Entries());
+    }
+}
+
+TEST_F(KksDocument, ASaveReplacesTheFileAndKeepsItsPermissions)
+{
+    const std::string path = dir / "party.kks";
+    TRegister first;
+    first.groups.Add("X");
+    WriteKksDocument(path, first.groups, first.participants, first.templateLines);
+    ::chmod(path.c_str(), 0640);
+
+    TRegister second;
+    FillExchange(second);
+    WriteKksDocument(path, second.groups, second.participants, second.templateLines);
+    EXPECT_EQ(ReadFileBytes(TestDataPath(kGolden)), ReadFileBytes(path));
+    struct stat st {};
+    ASSERT_EQ(0, ::stat(path.c_str(), &st));
+    EXPECT_EQ(0640u, st.st_mode & 0777);
+    EXPECT_EQ((std::vector<std::string>{"party.kks"}), dir.Entries());
+}
+
+} // namespace
