@@ -1,7 +1,8 @@
-// Test program start: participant records need the persistence library's version,
-// and the Qt tests an application object on the offscreen platform.
+// Test program start: participant records need their class registered and the
+// persistence library's version set, and the Qt tests an application object on the
+// offscreen platform.
 
-#include "persist/KelPermObjFileStm.h"
+#include "register/PersistenceStartup.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,7 @@
 
 int main(int argc, char** argv)
 {
-    InitializePersistenceLibrary();
-    SetCurrentVersion(21404, 18000);
+    StartPersistenceWithVersion();
 #ifdef TINSELWICK_PRINT_TESTS_WITH_QT
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

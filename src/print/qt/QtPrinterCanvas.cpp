@@ -1,6 +1,7 @@
 #include "print/qt/QtPrinterCanvas.h"
 
 #include "print/PrinterService.h"
+#include "platform/Windows1252.h"
 #include "print/qt/PartialFile.h"
 
 #include <QFile>
@@ -61,7 +62,7 @@ std::unique_ptr<TQtPrinterCanvas> TQtPrinterCanvas::ForPdf(const std::string& pa
 
 TQtPrinterCanvas::TQtPrinterCanvas(std::unique_ptr<QPrinter> printer, std::optional<std::string> pdfPath,
                                    std::string whereTo)
-    : printer_(std::move(printer)), font_(RegularDefaultFont()), decoder_("windows-1252"),
+    : printer_(std::move(printer)), font_(RegularDefaultFont()),
       pdfPath_(std::move(pdfPath)), whereTo_(std::move(whereTo))
 {
     fontSize_ = font_.pointSize() > 0 ? font_.pointSize() : 10;
@@ -146,13 +147,10 @@ const QFontMetrics& TQtPrinterCanvas::Metrics()
     return *metrics_;
 }
 
-QString TQtPrinterCanvas::Decode(std::string_view text)
+int TQtPrinterCanvas::TextWidth(std::string_view text)
 {
-    decoder_.resetState();
-    return decoder_(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    return Metrics().horizontalAdvance(platform::FromWindows1252(text));
 }
-
-int TQtPrinterCanvas::TextWidth(std::string_view text) { return Metrics().horizontalAdvance(Decode(text)); }
 
 int TQtPrinterCanvas::TextHeight(std::string_view) { return Metrics().height(); }
 
@@ -162,7 +160,7 @@ void TQtPrinterCanvas::TextOut(int x, int y, std::string_view text)
     if (text.empty())
         return;
     // Qt places a text by its baseline; the layout gives the top of the character cell.
-    painter_.drawText(x, y + Metrics().ascent(), Decode(text));
+    painter_.drawText(x, y + Metrics().ascent(), platform::FromWindows1252(text));
 }
 
 int TQtPrinterCanvas::DotsPerInch() const { return printer_->resolution(); }

@@ -8,7 +8,6 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QStringDecoder>
 
 #include <memory>
 #include <optional>
@@ -49,7 +48,6 @@ private:
     TQtPrinterCanvas(std::unique_ptr<QPrinter> printer, std::optional<std::string> pdfPath, std::string whereTo);
 
     const QFontMetrics& Metrics();
-    QString Decode(std::string_view text);
     void RequirePrinting(const char* what) const;
 
     enum class TState { NotBegun, Printing, Ended };
@@ -62,7 +60,6 @@ private:
     QFont font_;
     int fontSize_ = 0;
     std::optional<QFontMetrics> metrics_;
-    QStringDecoder decoder_;
     std::optional<std::string> pdfPath_;
     std::string whereTo_;
     TState state_ = TState::NotBegun;
