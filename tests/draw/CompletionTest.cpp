@@ -30,6 +30,7 @@ struct PartialCase {
     std::vector<std::pair<int, int>> links;
     /// Links that must survive: every valid link, less those that have to be rerouted.
     int mustKeep;
+    friend void PrintTo(const PartialCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class CompletePartial : public ::testing::TestWithParam<PartialCase> {};

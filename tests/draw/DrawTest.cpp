@@ -60,6 +60,7 @@ struct OnlyAnswerCase {
     const char* name;
     std::vector<std::int32_t> groups;
     std::vector<std::vector<int>> answers;
+    friend void PrintTo(const OnlyAnswerCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DrawOnlyAnswer : public ::testing::TestWithParam<OnlyAnswerCase> {};
@@ -253,6 +254,7 @@ TEST(Draw, ClassicPassesRunningOutOnAFeasibleRegisterStillComplete)
 struct TightCase {
     const char* name;
     std::vector<std::int32_t> groups;
+    friend void PrintTo(const TightCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DrawTightLayout : public ::testing::TestWithParam<TightCase> {};

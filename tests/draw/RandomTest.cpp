@@ -14,6 +14,7 @@ struct SequenceCase {
     std::uint32_t bound;
     std::vector<std::uint32_t> numbers;
     std::uint32_t stateAfter;
+    friend void PrintTo(const SequenceCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class RandomSequence : public ::testing::TestWithParam<SequenceCase> {};
