@@ -47,10 +47,10 @@ std::unique_ptr<TStringList> MakeGroups()
 /// Measures with fixed metrics and draws nothing.
 class TCountingCanvas final : public TCanvas {
 public:
-    void BeginDocument() override {}
+    void BeginDocument() override { }
     void NewPage() override { ++pages; }
-    void EndDocument() override {}
-    TRect ClipRect() const override { return {0, 0, 4958, 7017}; }
+    void EndDocument() override { }
+    TRect ClipRect() const override { return { 0, 0, 4958, 7017 }; }
     int FontSize() const override { return size_; }
     void SetFontSize(int points) override { size_ = points; }
     int TextWidth(std::string_view text) override { return size_ * static_cast<int>(text.size()) * 5; }

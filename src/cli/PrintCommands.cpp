@@ -20,47 +20,50 @@
 namespace cli {
 namespace {
 
-constexpr int kPdfDotsPerInch = 600;
+    constexpr int kPdfDotsPerInch = 600;
 
-QCommandLineOption PdfOption() { return {"pdf", "Writes the pages to the PDF file OUT (A4, 600 dpi).", "OUT"}; }
+    QCommandLineOption PdfOption()
+    {
+        return { "pdf", "Writes the pages to the PDF file OUT (A4, 600 dpi).", "OUT" };
+    }
 
-/// A printer needs a GUI application object; without a display it runs offscreen.
-std::unique_ptr<QGuiApplication> StartPrinting(TInvocation& invocation)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QGuiApplication>(invocation.argc, invocation.argv);
-}
+    /// A printer needs a GUI application object; without a display it runs offscreen.
+    std::unique_ptr<QGuiApplication> StartPrinting(TInvocation& invocation)
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(invocation.argc, invocation.argv);
+    }
 
-QString RequirePdf(const QCommandLineParser& parser, const QCommandLineOption& pdf)
-{
-    const QString out = parser.value(pdf);
-    if (out.isEmpty())
-        throw EUsageError("Name the PDF file to write with --pdf OUT");
-    return out;
-}
+    QString RequirePdf(const QCommandLineParser& parser, const QCommandLineOption& pdf)
+    {
+        const QString out = parser.value(pdf);
+        if (out.isEmpty())
+            throw EUsageError("Name the PDF file to write with --pdf OUT");
+        return out;
+    }
 
-/// The document, refused when there is nothing to print: a job with fewer than two
-/// participants prints no page, and a command line wants to hear about that.
-TKksDocument ReadPrintableDocument(const std::string& fileName)
-{
-    TKksDocument document = ReadKksDocument(fileName, nullptr);
-    if (document.Incomplete())
-        throw std::runtime_error("File " + platform::FullPathName(fileName) + " incomplete");
-    if (document.Participants->Count() < 2)
-        throw std::runtime_error("Nothing printed: " + platform::FullPathName(fileName) +
-                                 " has fewer than two participants");
-    return document;
-}
+    /// The document, refused when there is nothing to print: a job with fewer than two
+    /// participants prints no page, and a command line wants to hear about that.
+    TKksDocument ReadPrintableDocument(const std::string& fileName)
+    {
+        TKksDocument document = ReadKksDocument(fileName, nullptr);
+        if (document.Incomplete())
+            throw std::runtime_error("File " + platform::FullPathName(fileName) + " incomplete");
+        if (document.Participants->Count() < 2)
+            throw std::runtime_error(
+                "Nothing printed: " + platform::FullPathName(fileName) + " has fewer than two participants");
+        return document;
+    }
 
-int RecordCount(const TStringList& participants)
-{
-    int count = 0;
-    for (int i = 0; i < participants.Count(); ++i)
-        if (UserAt(participants, i) != nullptr)
-            ++count;
-    return count;
-}
+    int RecordCount(const TStringList& participants)
+    {
+        int count = 0;
+        for (int i = 0; i < participants.Count(); ++i)
+            if (UserAt(participants, i) != nullptr)
+                ++count;
+        return count;
+    }
 
 } // namespace
 

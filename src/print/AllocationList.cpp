@@ -44,22 +44,22 @@ TAllocationListLayout LayOutAllocationList(TCanvas& canvas, int entryCount)
 
 std::vector<TAllocationCell> AllocationRowCells(const TCCUser& giver, const TStringList* groupNames)
 {
-    std::vector<TAllocationCell> cells{{0, giver.FirstName}, {1, giver.LastName}};
+    std::vector<TAllocationCell> cells { { 0, giver.FirstName }, { 1, giver.LastName } };
     const TCCUser* taker = giver.Taker;
     if (taker == nullptr)
         return cells;
-    cells.push_back({2, std::string(kTakerPrefix) + taker->FirstName});
-    cells.push_back({3, taker->LastName});
+    cells.push_back({ 2, std::string(kTakerPrefix) + taker->FirstName });
+    cells.push_back({ 3, taker->LastName });
     // A group number outside the list only comes from a damaged document; such a row
     // goes without its groups rather than failing the whole print.
     if (groupNames != nullptr && NamesGroup(*groupNames, giver.GroupNo) && NamesGroup(*groupNames, taker->GroupNo))
-        cells.push_back({4, groupNames->Strings(giver.GroupNo) + std::string(kGroupSeparator) +
-                                groupNames->Strings(taker->GroupNo)});
+        cells.push_back({ 4,
+            groupNames->Strings(giver.GroupNo) + std::string(kGroupSeparator) + groupNames->Strings(taker->GroupNo) });
     return cells;
 }
 
 void PrintAllocationList(TCanvas& canvas, const TStringList* participants, const TStringList* groupNames,
-                         const std::vector<const TCCUser*>& rows)
+    const std::vector<const TCCUser*>& rows)
 {
     if (participants == nullptr || participants->Count() < 2)
         return;
@@ -69,7 +69,7 @@ void PrintAllocationList(TCanvas& canvas, const TStringList* participants, const
 
     FitFontToBox(canvas, 2 * layout.LineStep, layout.TextWidth, kTitle);
     canvas.TextOut(CentredX(layout.Margin, layout.TextWidth, canvas.TextWidth(kTitle)),
-                   layout.Page.Top + 2 * layout.LineStep, kTitle);
+        layout.Page.Top + 2 * layout.LineStep, kTitle);
 
     // Row n starts 6 + n line steps below the top.
     std::int64_t y = layout.Page.Top + 6 * static_cast<std::int64_t>(layout.LineStep);

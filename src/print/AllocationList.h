@@ -1,8 +1,8 @@
 #pragma once
 // The one-page allocation list: every giver with their taker and both groups.
 
-#include "print/Canvas.h"
 #include "persist/StringList.h"
+#include "print/Canvas.h"
 
 #include <string>
 #include <vector>
@@ -12,7 +12,7 @@ class TCCUser;
 /// Prints the list. `rows` are the participants in the order of the participants list box;
 /// `participants` decides whether anything is printed (fewer than two entries: nothing).
 void PrintAllocationList(TCanvas& canvas, const TStringList* participants, const TStringList* groupNames,
-                         const std::vector<const TCCUser*>& rows);
+    const std::vector<const TCCUser*>& rows);
 
 /// Prints the list with the rows in the participants list box's order (by display text,
 /// letter case ignored), for callers that have no list box.

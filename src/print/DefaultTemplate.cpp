@@ -2,7 +2,7 @@
 
 const std::vector<std::string>& DefaultTemplateLines()
 {
-    static const std::vector<std::string> lines{
+    static const std::vector<std::string> lines {
         "Dear [M]",
         "You have been assigned [G] in the Kris Kringle. ",
         "You are requested to purchase and wrap a suitable present for [G] ",

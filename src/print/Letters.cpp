@@ -100,13 +100,13 @@ TLetterLayout LayOutLetters(TCanvas& canvas, std::size_t templateLineCount, std:
     return layout;
 }
 
-void PrintLetter(TCanvas& canvas, const TLetterLayout& layout, const TCCUser& giver,
-                 const std::vector<std::string>& templateLines)
+void PrintLetter(
+    TCanvas& canvas, const TLetterLayout& layout, const TCCUser& giver, const std::vector<std::string>& templateLines)
 {
     const std::string heading = giver.SpacedName();
     canvas.SetFontSize(layout.HeadingSize);
     canvas.TextOut(CentredX(layout.Margin, layout.TextWidth, canvas.TextWidth(heading)),
-                   layout.Page.Top + 5 * layout.LineStep, heading);
+        layout.Page.Top + 5 * layout.LineStep, heading);
 
     // The body sits at the bottom of this page's clipping rectangle, the last line six
     // line steps above it.
@@ -120,7 +120,7 @@ void PrintLetter(TCanvas& canvas, const TLetterLayout& layout, const TCCUser& gi
 }
 
 void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::vector<std::string>& templateLines,
-                  bool testLetter, TRandomSource& random)
+    bool testLetter, TRandomSource& random)
 {
     if (participants == nullptr || participants->Count() < 2)
         return;

@@ -2,8 +2,8 @@
 // The letters: template substitution, font fitting and the page of each giver.
 
 #include "draw/Random.h"
-#include "print/Canvas.h"
 #include "persist/StringList.h"
+#include "print/Canvas.h"
 
 #include <string>
 #include <string_view>
@@ -22,7 +22,7 @@ void FitFontToBox(TCanvas& canvas, int size, int widthLimit, std::string_view sa
 /// Prints all letters (testLetter false) or one letter for an entry drawn with `random`
 /// (testLetter true). Fewer than two entries (or no list): prints nothing.
 void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::vector<std::string>& templateLines,
-                  bool testLetter, TRandomSource& random);
+    bool testLetter, TRandomSource& random);
 
 /// The measures of one letters job, in device pixels (sizes in points).
 struct TLetterLayout {
@@ -45,5 +45,5 @@ std::string ChooseBodySample(const TStringList& participants, const std::vector<
 TLetterLayout LayOutLetters(TCanvas& canvas, std::size_t templateLineCount, std::string_view bodySample);
 
 /// Draws the one page of `giver`: the name as heading, the expanded template near the bottom.
-void PrintLetter(TCanvas& canvas, const TLetterLayout& layout, const TCCUser& giver,
-                 const std::vector<std::string>& templateLines);
+void PrintLetter(
+    TCanvas& canvas, const TLetterLayout& layout, const TCCUser& giver, const std::vector<std::string>& templateLines);

@@ -9,4 +9,7 @@ TTextArea TextAreaOf(const TRect& page)
     return area;
 }
 
-int CentredX(int margin, int textAreaWidth, int width) { return margin + (textAreaWidth - width) / 2; }
+int CentredX(int margin, int textAreaWidth, int width)
+{
+    return margin + (textAreaWidth - width) / 2;
+}

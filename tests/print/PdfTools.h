@@ -24,7 +24,10 @@ inline std::string CommandOutput(const std::string& command)
     return output;
 }
 
-inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+inline std::string Quoted(const std::string& path)
+{
+    return "'" + path + "'";
+}
 
 /// The text of one page (from 1), or of the whole file when page is 0.
 inline std::string PdfText(const std::string& path, int page = 0)

@@ -5,6 +5,8 @@
 
 #include "print/Canvas.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -21,7 +23,7 @@ class TRecordingCanvas : public TCanvas {
 public:
     using TMetric = std::function<int(int size, std::string_view text)>;
 
-    TRect Page{0, 0, 4960, 7015};
+    TRect Page { 0, 0, 4960, 7015 };
     bool Printer = true;
     TMetric Height = [](int size, std::string_view) { return 2 * size; };
     TMetric Width = [](int size, std::string_view text) { return size * static_cast<int>(text.size()) / 2; };
@@ -32,12 +34,9 @@ public:
     std::vector<int> SizesSet;
     /// The texts drawn on each page; a page is opened by BeginDocument and NewPage.
     std::vector<std::vector<TDrawnText>> Pages;
-    int Begun = 0;
-    int Ended = 0;
 
     void BeginDocument() override
     {
-        ++Begun;
         Log.push_back("begin");
         Pages.emplace_back();
     }
@@ -46,11 +45,7 @@ public:
         Log.push_back("page");
         Pages.emplace_back();
     }
-    void EndDocument() override
-    {
-        ++Ended;
-        Log.push_back("end");
-    }
+    void EndDocument() override { Log.push_back("end"); }
     TRect ClipRect() const override { return Page; }
     int FontSize() const override { return size_; }
     void SetFontSize(int points) override
@@ -64,19 +59,13 @@ public:
     void TextOut(int x, int y, std::string_view text) override
     {
         Log.push_back("text " + std::to_string(x) + "," + std::to_string(y) + ":" + std::string(text));
-        if (Pages.empty())
+        if (Pages.empty()) {
+            ADD_FAILURE() << "text drawn before the document began";
             Pages.emplace_back();
-        Pages.back().push_back({x, y, size_, std::string(text)});
+        }
+        Pages.back().push_back({ x, y, size_, std::string(text) });
     }
     bool IsPrinterCanvas() const override { return Printer; }
-
-    /// The sizes set since the last call, to read the sequence of one fitting.
-    std::vector<int> TakeSizes()
-    {
-        std::vector<int> sizes;
-        sizes.swap(SizesSet);
-        return sizes;
-    }
 
 private:
     int size_ = 10;

@@ -27,7 +27,8 @@ std::string NameOf(const std::string& path)
 
 } // namespace
 
-TPartialFile::TPartialFile(std::string target) : target_(std::move(target))
+TPartialFile::TPartialFile(std::string target)
+    : target_(std::move(target))
 {
     if (target_.empty() || target_.back() == '/')
         throw EPrintError("Cannot write the file \"" + target_ + "\": no file name");
@@ -36,8 +37,8 @@ TPartialFile::TPartialFile(std::string target) : target_(std::move(target))
     std::mt19937 generator(entropy());
     int lastError = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string candidate =
-            FolderOf(target_) + "." + NameOf(target_) + ".part-" + std::to_string(generator() % 1000000000u);
+        const std::string candidate
+            = FolderOf(target_) + "." + NameOf(target_) + ".part-" + std::to_string(generator() % 1000000000u);
         // O_EXCL: never take over a file that someone else is writing.
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {

@@ -1,7 +1,7 @@
 #include "print/qt/QtPrinterCanvas.h"
 
-#include "print/PrinterService.h"
 #include "platform/Windows1252.h"
+#include "print/PrinterService.h"
 #include "print/qt/PartialFile.h"
 
 #include <QFile>
@@ -60,10 +60,12 @@ std::unique_ptr<TQtPrinterCanvas> TQtPrinterCanvas::ForPdf(const std::string& pa
     return std::unique_ptr<TQtPrinterCanvas>(new TQtPrinterCanvas(std::move(printer), path, "the PDF file " + path));
 }
 
-TQtPrinterCanvas::TQtPrinterCanvas(std::unique_ptr<QPrinter> printer, std::optional<std::string> pdfPath,
-                                   std::string whereTo)
-    : printer_(std::move(printer)), font_(RegularDefaultFont()),
-      pdfPath_(std::move(pdfPath)), whereTo_(std::move(whereTo))
+TQtPrinterCanvas::TQtPrinterCanvas(
+    std::unique_ptr<QPrinter> printer, std::optional<std::string> pdfPath, std::string whereTo)
+    : printer_(std::move(printer))
+    , font_(RegularDefaultFont())
+    , pdfPath_(std::move(pdfPath))
+    , whereTo_(std::move(whereTo))
 {
     fontSize_ = font_.pointSize() > 0 ? font_.pointSize() : 10;
     font_.setPointSize(fontSize_);
@@ -126,7 +128,7 @@ void TQtPrinterCanvas::EndDocument()
 TRect TQtPrinterCanvas::ClipRect() const
 {
     // The painter's origin is the top-left corner of the printable area.
-    return TRect{0, 0, printer_->width(), printer_->height()};
+    return TRect { 0, 0, printer_->width(), printer_->height() };
 }
 
 void TQtPrinterCanvas::SetFontSize(int points)
@@ -152,7 +154,10 @@ int TQtPrinterCanvas::TextWidth(std::string_view text)
     return Metrics().horizontalAdvance(platform::FromWindows1252(text));
 }
 
-int TQtPrinterCanvas::TextHeight(std::string_view) { return Metrics().height(); }
+int TQtPrinterCanvas::TextHeight(std::string_view)
+{
+    return Metrics().height();
+}
 
 void TQtPrinterCanvas::TextOut(int x, int y, std::string_view text)
 {
@@ -163,4 +168,7 @@ void TQtPrinterCanvas::TextOut(int x, int y, std::string_view text)
     painter_.drawText(x, y + Metrics().ascent(), platform::FromWindows1252(text));
 }
 
-int TQtPrinterCanvas::DotsPerInch() const { return printer_->resolution(); }
+int TQtPrinterCanvas::DotsPerInch() const
+{
+    return printer_->resolution();
+}

@@ -3,7 +3,8 @@
 #include "print/qt/QtPrinterCanvas.h"
 
 TQtPrinterService::TQtPrinterService(TAskPdfPath askPdfPath, TFindDefaultPrinter findDefaultPrinter)
-    : askPdfPath_(std::move(askPdfPath)), findDefaultPrinter_(std::move(findDefaultPrinter))
+    : askPdfPath_(std::move(askPdfPath))
+    , findDefaultPrinter_(std::move(findDefaultPrinter))
 {
 }
 

@@ -18,7 +18,8 @@ public:
     /// The system's default printer; a null printer when there is none.
     using TFindDefaultPrinter = std::function<QPrinterInfo()>;
 
-    explicit TQtPrinterService(TAskPdfPath askPdfPath, TFindDefaultPrinter findDefaultPrinter = &QPrinterInfo::defaultPrinter);
+    explicit TQtPrinterService(
+        TAskPdfPath askPdfPath, TFindDefaultPrinter findDefaultPrinter = &QPrinterInfo::defaultPrinter);
 
     /// A job on the default printer, else on the PDF file the user names; nullptr when
     /// the user cancels the question.
