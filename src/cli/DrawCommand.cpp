@@ -1,8 +1,103 @@
-// Placeholder until the draw command lands: this whole file is replaced then.
-#include "cli/CliCommand.h"
+// tinselwick-cli draw FILE [--seed N] [--output OUT]: the draw of the "Do Assignment "
+// button without a window. The document is read, every participant gets a taker, and the
+// whole document is saved (to OUT, or back to FILE). The save is atomic, so a save that
+// fails leaves both files as they were.
 
-int cli::RunDrawCommand(TInvocation&)
+#include "cli/CliCommand.h"
+#include "draw/Draw.h"
+#include "register/KksDocument.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <stdexcept>
+
+namespace cli {
+namespace {
+
+// A draw that found no solution: the partial assignment is saved all the same, as the
+// window's Save would store it, and the caller learns of it by the exit code.
+constexpr int kExitDrawFailed = 3;
+
+std::uint32_t ParseSeed(const QString& text)
 {
-    WriteErr("tinselwick-cli draw: not available yet\n");
-    return kExitUsageError;
+    bool ok = false;
+    const qulonglong value = text.toULongLong(&ok, 10);
+    if (!ok || text.startsWith('+') || value > std::numeric_limits<std::uint32_t>::max())
+        throw EUsageError(("Invalid seed '" + text + "': a whole number from 0 to 4294967295").toStdString());
+    return static_cast<std::uint32_t>(value);
 }
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+/// A document without participants has nothing to draw and nothing to change; the reader
+/// keeps none of its lists, so it is passed on byte for byte.
+void CopyUnchanged(const std::string& from, const std::string& to)
+{
+    if (SameFile(from, to))
+        return;
+    std::ifstream in(from, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.good() && !in.eof())
+        throw std::runtime_error("Cannot read " + from);
+    QSaveFile out(QFile::decodeName(QByteArray::fromStdString(to)));
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
+        !out.commit())
+        throw std::runtime_error("Cannot write " + to + ": " + out.errorString().toStdString());
+}
+
+} // namespace
+
+int RunDrawCommand(TInvocation& invocation)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Draws a taker for every participant of a document and saves the whole document.\n"
+        "Exit status 3: no solution (a group holds more than half of the participants); the\n"
+        "partial assignment is saved and the message goes to standard error.");
+    const QCommandLineOption seed(
+        "seed", "Starts the random source at N (0 to 4294967295), so that a draw can be repeated; "
+                "without it the source is seeded from the clock, as the program does at start-up.",
+        "N");
+    const QCommandLineOption output("output", "Saves the result to OUT instead of back to FILE.", "OUT");
+    parser.addOption(seed);
+    parser.addOption(output);
+    parser.addPositionalArgument("FILE", "The document (.kks) to draw for.");
+    if (!ParseArguments(parser, invocation))
+        return kExitOk;
+    const QString fileArgument = RequirePositionals(parser, 1, "one document file").at(0);
+    const std::string fileName = NativePath(fileArgument);
+    const std::string outName = NativePath(parser.isSet(output) ? parser.value(output) : fileArgument);
+    // Checked before anything is read, so that a wrong seed never costs a document.
+    const bool seeded = parser.isSet(seed);
+    const std::uint32_t seedValue = seeded ? ParseSeed(parser.value(seed)) : 0;
+
+    TKksDocument document = ReadKksDocument(fileName, nullptr);
+    if (document.Incomplete()) {
+        CopyUnchanged(fileName, outName);
+        return kExitOk;
+    }
+
+    if (seeded)
+        ProgramRandom().SetSeed(seedValue);
+    else
+        SeedProgramRandomFromClock();
+    const TDrawOutcome outcome = DrawAssignments(document.Participants.get(), ProgramRandom());
+
+    WriteKksDocument(outName, *document.GroupNames, *document.Participants, document.TemplateLines);
+    if (outcome == TDrawOutcome::Failed) {
+        WriteErr(QString(kDrawFailedMessage) + "\n");
+        return kExitDrawFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace cli
