@@ -52,11 +52,14 @@ private:
 };
 
 /// An ascending array of distinct addresses behind a re-entrant lock. Owns nothing.
+/// The live-object list holds every participant, and a register of tens of thousands
+/// is created and freed in one go: the items are kept in chunks of bounded size, so
+/// that an insertion or removal moves a chunk, not the whole array.
 class TSortedPointerList : public TObject {
 public:
     struct FindResult {
         bool found = false;
-        int position = 0;
+        int position = 0; // the item's position, or where p would go to keep the order
     };
 
     FindResult Find(const void* p) const;
@@ -64,11 +67,21 @@ public:
     int Add(const void* p);
     /// Deletes p; true when it was present.
     bool Remove(const void* p);
-    int Count() const { return static_cast<int>(items_.size()); }
-    const void* Items(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+    int Count() const { return count_; }
+    /// The item at position index (0-based); raises std::out_of_range outside the list.
+    const void* Items(int index) const;
 
 private:
-    std::vector<const void*> items_;
+    struct Place {
+        std::size_t chunk;  // chunks_.size() when p is above every item
+        std::size_t offset; // within the chunk
+        bool found;
+    };
+    Place Locate(const void* p) const;
+    int PositionOf(const Place& place) const;
+
+    std::vector<std::vector<const void*>> chunks_; // none empty; each ascending, and ascending from chunk to chunk
+    int count_ = 0;
     mutable std::recursive_mutex lock_;
 };
 

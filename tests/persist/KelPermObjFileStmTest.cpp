@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 namespace {
@@ -19,6 +21,17 @@ protected:
 };
 
 std::vector<std::uint8_t> Bytes(const TMemoryStream& s) { return s.Bytes(); }
+
+template <class F>
+std::string MessageOf(F&& f)
+{
+    try {
+        f();
+    } catch (const EInvalidPersistentFileAction& e) {
+        return e.what();
+    }
+    return {};
+}
 
 TEST_F(PersistLibrary, SecondSetCurrentVersionIsRejectedAndKeepsTheFirst)
 {
@@ -140,6 +153,70 @@ TEST(SortedPointerList, KeepsAddressOrderWithoutDuplicates)
     EXPECT_FALSE(list.Remove(p(25)));
     EXPECT_TRUE(list.Remove(p(20)));
     EXPECT_EQ(2, list.Count());
+}
+
+TEST(SortedPointerList, AgreesWithAPlainSortedArrayAcrossThousandsOfChanges)
+{
+    // Enough items to split and empty the list's chunks many times over.
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::uintptr_t> address(1, 6000);
+    TSortedPointerList list;
+    std::vector<const void*> model;
+    for (int step = 0; step < 40000; ++step) {
+        const void* p = reinterpret_cast<const void*>(address(random) * 16);
+        const auto it = std::lower_bound(model.begin(), model.end(), p, std::less<const void*>());
+        const int position = static_cast<int>(it - model.begin());
+        const bool present = it != model.end() && *it == p;
+        const TSortedPointerList::FindResult found = list.Find(p);
+        ASSERT_EQ(present, found.found);
+        ASSERT_EQ(position, found.position);
+        if (step % 3 == 0) {
+            ASSERT_EQ(present, list.Remove(p));
+            if (present)
+                model.erase(it);
+        } else {
+            ASSERT_EQ(position, list.Add(p));
+            if (!present)
+                model.insert(it, p);
+        }
+        ASSERT_EQ(static_cast<int>(model.size()), list.Count());
+    }
+    for (int i = 0; i < list.Count(); ++i)
+        ASSERT_EQ(model[static_cast<std::size_t>(i)], list.Items(i));
+}
+
+const TPersistentClass& OtherPersistentClass()
+{
+    static const TPersistentClass info("TOther", &TKelPersistFileObject::ClassInfo(), nullptr);
+    return info;
+}
+
+TEST_F(PersistLibrary, RegistryErrors)
+{
+    static const TPersistentClass foreign("TForeign", nullptr, nullptr);
+    static const TPersistentClass third("TThird", &TKelPersistFileObject::ClassInfo(), nullptr);
+    EXPECT_EQ("Failed Attempt To Register, Invalid Class",
+              MessageOf([] { RegisterPersistentClasses({&foreign}); }));
+    EXPECT_EQ("Failed Attempt To Register, Duplicate Name",
+              MessageOf([] { RegisterPersistentClasses({&OtherPersistentClass(), &TKelPersistFileObject::ClassInfo(), &third}); }));
+    EXPECT_EQ(&OtherPersistentClass(), GetRegisteredClass("tother")) << "registered before the duplicate, found in any case";
+    EXPECT_EQ(nullptr, FindRegisteredClass("TThird")) << "the class after the duplicate is not registered";
+    EXPECT_EQ("Object Type TFoo is Not Registered", MessageOf([] { GetRegisteredClass("TFoo"); }));
+}
+
+TEST_F(PersistLibrary, DestroyingAnUnrecordedObjectOnlyWritesADebugLine)
+{
+    SetCurrentVersion(21404, 18000);
+    std::vector<std::string> lines;
+    platform::ScopedDebugSink sink([&](const std::string& line) { lines.push_back(line); });
+    {
+        TKelPersistFileObject object(nullptr, nullptr);
+        LiveObjects()->Remove(&object);
+    }
+    EXPECT_EQ((std::vector<std::string>{"Non Created Object Destroy (not found on ObjectList) :: TKelPersistFileObject"}),
+              lines);
+    ShutdownPersistenceLibrary();
+    EXPECT_EQ(1u, lines.size()) << "no report when nothing is left";
 }
 
 } // namespace

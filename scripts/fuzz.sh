@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the document reader's fuzz target with clang and runs it for SECONDS
+# (default 60). Inputs that crash land in fuzz-out/artifacts/; keep each as a named
+# regression file under tests/data/fuzz-regressions/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTINSELWICK_FUZZ=ON -DTINSELWICK_TESTS=OFF -DTINSELWICK_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j2 --target kks_document_fuzzer
+
+mkdir -p fuzz-out/corpus fuzz-out/artifacts
+cp -n tests/data/*.kks tests/data/fuzz-regressions/*.kks fuzz-out/corpus/ 2>/dev/null || true
+export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+# malloc_limit_mb turns any single allocation above 64 MB into a reported failure.
+build-fuzz/fuzz/kks_document_fuzzer fuzz-out/corpus \
+  -dict=fuzz/kks.dict -max_total_time="$seconds" -timeout=5 -malloc_limit_mb=64 -rss_limit_mb=1024 \
+  -max_len=4096 -artifact_prefix=fuzz-out/artifacts/ -print_final_stats=1
