@@ -14,6 +14,7 @@
 
 #include <QGuiApplication>
 
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 
@@ -35,11 +36,15 @@ namespace {
         return std::make_unique<QGuiApplication>(invocation.argc, invocation.argv);
     }
 
-    QString RequirePdf(const QCommandLineParser& parser, const QCommandLineOption& pdf)
+    /// The PDF file to write; never the document itself, which the PDF would replace.
+    QString RequirePdf(const QCommandLineParser& parser, const QCommandLineOption& pdf, const std::string& document)
     {
         const QString out = parser.value(pdf);
         if (out.isEmpty())
             throw EUsageError("Name the PDF file to write with --pdf OUT");
+        std::error_code ignored;
+        if (std::filesystem::equivalent(NativePath(out), document, ignored))
+            throw EUsageError("The PDF file would replace the document " + document);
         return out;
     }
 
@@ -81,7 +86,7 @@ int RunLettersCommand(TInvocation& invocation)
     if (!ParseArguments(parser, invocation))
         return kExitOk;
     const std::string fileName = NativePath(RequirePositionals(parser, 1, "one document file").at(0));
-    const QString out = RequirePdf(parser, pdf);
+    const QString out = RequirePdf(parser, pdf, fileName);
     if (parser.isSet(seed) && !parser.isSet(test))
         throw EUsageError("--seed goes with --test only");
     bool seedValid = true;
@@ -131,7 +136,7 @@ int RunListCommand(TInvocation& invocation)
     if (!ParseArguments(parser, invocation))
         return kExitOk;
     const std::string fileName = NativePath(RequirePositionals(parser, 1, "one document file").at(0));
-    const QString out = RequirePdf(parser, pdf);
+    const QString out = RequirePdf(parser, pdf, fileName);
 
     const TKksDocument document = ReadPrintableDocument(fileName);
     const auto application = StartPrinting(invocation);

@@ -92,3 +92,12 @@ void PrintAllocationList(TCanvas& canvas, const TStringList* participants, const
     const std::vector<const TCCUser*> rows(ordered.begin(), ordered.end());
     PrintAllocationList(canvas, participants, groupNames, rows);
 }
+
+void PrintAllocationList(IPrinterService& printer, const TStringList* participants, const TStringList* groupNames,
+    const std::vector<const TCCUser*>& rows)
+{
+    if (participants == nullptr || participants->Count() < 2)
+        return;
+    if (const std::unique_ptr<TCanvas> job = printer.OpenJob())
+        PrintAllocationList(*job, participants, groupNames, rows);
+}

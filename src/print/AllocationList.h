@@ -3,6 +3,7 @@
 
 #include "persist/StringList.h"
 #include "print/Canvas.h"
+#include "print/PrinterService.h"
 
 #include <string>
 #include <vector>
@@ -17,6 +18,11 @@ void PrintAllocationList(TCanvas& canvas, const TStringList* participants, const
 /// Prints the list with the rows in the participants list box's order (by display text,
 /// letter case ignored), for callers that have no list box.
 void PrintAllocationList(TCanvas& canvas, const TStringList* participants, const TStringList* groupNames);
+
+/// The same on a job of `printer`, opened only when there is something to print; a job the
+/// user cancels prints nothing.
+void PrintAllocationList(IPrinterService& printer, const TStringList* participants, const TStringList* groupNames,
+    const std::vector<const TCCUser*>& rows);
 
 /// The measures of the list, in device pixels (the row size in points).
 struct TAllocationListLayout {

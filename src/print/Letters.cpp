@@ -151,3 +151,12 @@ void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::v
     }
     canvas.EndDocument();
 }
+
+void PrintLetters(IPrinterService& printer, const TStringList* participants,
+    const std::vector<std::string>& templateLines, bool testLetter, TRandomSource& random)
+{
+    if (participants == nullptr || participants->Count() < 2)
+        return;
+    if (const std::unique_ptr<TCanvas> job = printer.OpenJob())
+        PrintLetters(*job, participants, templateLines, testLetter, random);
+}

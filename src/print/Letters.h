@@ -4,6 +4,7 @@
 #include "draw/Random.h"
 #include "persist/StringList.h"
 #include "print/Canvas.h"
+#include "print/PrinterService.h"
 
 #include <string>
 #include <string_view>
@@ -23,6 +24,11 @@ void FitFontToBox(TCanvas& canvas, int size, int widthLimit, std::string_view sa
 /// (testLetter true). Fewer than two entries (or no list): prints nothing.
 void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::vector<std::string>& templateLines,
     bool testLetter, TRandomSource& random);
+
+/// The same on a job of `printer`, opened only when there is something to print (so that
+/// nobody is asked for a file in vain); a job the user cancels prints nothing.
+void PrintLetters(IPrinterService& printer, const TStringList* participants,
+    const std::vector<std::string>& templateLines, bool testLetter, TRandomSource& random);
 
 /// The measures of one letters job, in device pixels (sizes in points).
 struct TLetterLayout {

@@ -1,3 +1,4 @@
+#include "print/AllocationList.h"
 #include "print/DefaultTemplate.h"
 #include "print/Letters.h"
 
@@ -148,6 +149,32 @@ TEST(PrintLetters, FewerThanTwoEntriesPrintNothing)
     EXPECT_EQ(random.Seed(), 7u) << "no index is drawn for a job that prints nothing";
     auto two = MakeParticipants({ { "ANN", "SMITH" }, { "BOB", "LEE" } });
     EXPECT_EQ(PrintAll(two.get(), { "x" }).Pages.size(), 2u);
+}
+
+TEST(PrintLetters, JobIsOpenedOnlyWhenThereIsSomethingToPrint)
+{
+    TRandomSource random(1);
+    auto one = MakeParticipants({ { "ANN", "SMITH" } });
+    auto two = MakeParticipants({ { "ANN", "SMITH" }, { "BOB", "LEE" } });
+    auto groups = std::make_unique<TStringList>();
+
+    TRecordingPrinter printer;
+    PrintLetters(printer, one.get(), { "x" }, false, random);
+    PrintAllocationList(printer, one.get(), groups.get(), { UserAt(*one, 0) });
+    EXPECT_EQ(printer.Opened, 0) << "nobody is asked for a file in vain";
+
+    printer.Cancel = true;
+    PrintLetters(printer, two.get(), { "x" }, true, random);
+    PrintAllocationList(printer, two.get(), groups.get(), { UserAt(*two, 0), UserAt(*two, 1) });
+    EXPECT_EQ(printer.Opened, 2);
+    EXPECT_TRUE(printer.Canvas.Log.empty());
+    EXPECT_EQ(random.Seed(), 1u) << "a cancelled test letter draws no index";
+
+    printer.Cancel = false;
+    PrintLetters(printer, two.get(), { "x" }, false, random);
+    PrintAllocationList(printer, two.get(), groups.get(), { UserAt(*two, 0), UserAt(*two, 1) });
+    EXPECT_EQ(printer.Opened, 4);
+    EXPECT_EQ(printer.Canvas.Pages.size(), 3u) << "two letters and the list";
 }
 
 TEST(PrintLetters, EntriesWithoutRecordGetNoPage)

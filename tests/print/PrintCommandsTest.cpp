@@ -177,10 +177,10 @@ TEST_F(PrintCommands, WrongCommandLinesAreUsageErrors)
     const std::string cases[] = {
         letters, // no --pdf
         letters + " --pdf " + pdf + " --seed 3", // --seed without --test
-        letters + " --pdf " + pdf + " --test --seed -1",
-        letters + " --pdf " + pdf + " --test --seed 4294967296",
+        letters + " --pdf " + pdf + " --test --seed -1", letters + " --pdf " + pdf + " --test --seed 4294967296",
         "letters --pdf " + pdf, // no document
         "list " + Quoted(document) + " --pdf " + pdf + " --test",
+        "list " + Quoted(document) + " --pdf " + Quoted(folder + "/./evening.kks"), // the document itself
     };
     for (const std::string& arguments : cases) {
         const TRun run = Cli(arguments);
@@ -188,6 +188,7 @@ TEST_F(PrintCommands, WrongCommandLinesAreUsageErrors)
         EXPECT_FALSE(run.err.empty()) << arguments;
     }
     EXPECT_FALSE(fs::exists(PathOf("x.pdf")));
+    EXPECT_EQ(Cli("show " + Quoted(document)).exitCode, 0) << "the document is untouched";
 }
 
 TEST_F(PrintCommands, UnreadableDocumentOrPdfFolderFails)

@@ -4,10 +4,12 @@
 // point size wide per character.
 
 #include "print/Canvas.h"
+#include "print/PrinterService.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,4 +71,41 @@ public:
 
 private:
     int size_ = 10;
+};
+
+/// A printer service whose jobs all draw on one recording canvas; it counts the jobs
+/// opened and can play a user who cancels.
+class TRecordingPrinter : public IPrinterService {
+public:
+    TRecordingCanvas Canvas;
+    int Opened = 0;
+    bool Cancel = false;
+
+    std::unique_ptr<TCanvas> OpenJob() override
+    {
+        ++Opened;
+        return Cancel ? nullptr : std::make_unique<TJob>(Canvas);
+    }
+
+private:
+    class TJob : public TCanvas {
+    public:
+        explicit TJob(TCanvas& to)
+            : to_(to)
+        {
+        }
+        void BeginDocument() override { to_.BeginDocument(); }
+        void NewPage() override { to_.NewPage(); }
+        void EndDocument() override { to_.EndDocument(); }
+        TRect ClipRect() const override { return to_.ClipRect(); }
+        int FontSize() const override { return to_.FontSize(); }
+        void SetFontSize(int points) override { to_.SetFontSize(points); }
+        int TextWidth(std::string_view text) override { return to_.TextWidth(text); }
+        int TextHeight(std::string_view text) override { return to_.TextHeight(text); }
+        void TextOut(int x, int y, std::string_view text) override { to_.TextOut(x, y, text); }
+        bool IsPrinterCanvas() const override { return to_.IsPrinterCanvas(); }
+
+    private:
+        TCanvas& to_;
+    };
 };
