@@ -416,6 +416,28 @@ TEST_F(ObjectFile, BackupModes)
               MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(dir / "draw.k", fmDbCreate); }));
 }
 
+TEST_F(ObjectFile, ABackupThatCannotBeReplacedFailsTheOpenAndKeepsTheFile)
+{
+    const std::string path = dir / "draw.kks";
+    const std::string backup = dir / "draw._kk";
+    TStringList list;
+    list.Add("precious");
+    { TKelObjectFile(path, fmDbCreate).WriteList(&list); }
+    { TKelObjectFile(backup, fmDbCreate); }
+    const Bytes content = ReadFileBytes(path);
+    const Bytes oldBackup = ReadFileBytes(backup);
+
+    TKelObjectFile readerOfTheBackup(backup, fmDbRead);
+    for (TOpenMode mode : {fmDbCreateBackup, fmDbUpdateBackup}) {
+        SCOPED_TRACE(mode);
+        EXPECT_EQ("File Open Failed::The old backup " + backup + " cannot be removed: "
+                      + platform::kSharingViolationMessage + "::" + path,
+                  MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(path, mode); }));
+        EXPECT_EQ(content, ReadFileBytes(path));
+        EXPECT_EQ(oldBackup, ReadFileBytes(backup));
+    }
+}
+
 TEST_F(ObjectFile, ExclusiveOpensConflictWithEveryOtherOpen)
 {
     struct Case {
