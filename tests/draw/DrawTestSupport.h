@@ -1,5 +1,5 @@
 #pragma once
-// Registers for draw tests, the checks every finished draw must pass, and a plain,
+// Registers for draw tests, the check every finished draw must pass, and a plain,
 // line-by-line model of the classic draw to compare the real one against.
 
 #include "draw/Draw.h"
@@ -8,16 +8,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace draw_testing {
 
-/// Sets up the persistence library once for the whole test program (records need a version).
+/// Records need a version: the persistence library is set up once per test program.
 class PersistenceEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
@@ -33,7 +31,6 @@ public:
 inline std::unique_ptr<TStringList> MakeRegister(const std::vector<std::int32_t>& groups)
 {
     auto list = std::make_unique<TStringList>(true);
-    list->Reserve(static_cast<int>(groups.size()));
     for (std::size_t i = 0; i < groups.size(); ++i) {
         auto* user = new TCCUser(list.get(), nullptr);
         user->SetNames("P" + std::to_string(i), "");
@@ -43,84 +40,51 @@ inline std::unique_ptr<TStringList> MakeRegister(const std::vector<std::int32_t>
     return list;
 }
 
-inline std::vector<std::int32_t> Households(int n, int size = 2)
+/// n participants: "pairs" in households of two; "half" one group of n/2, the rest in
+/// pairs; "two" two equal groups, interleaved.
+inline std::vector<std::int32_t> Layout(const std::string& kind, int n)
 {
     std::vector<std::int32_t> groups;
     for (int i = 0; i < n; ++i)
-        groups.push_back(i / size);
+        groups.push_back(kind == "pairs" ? i / 2 : kind == "half" ? (i < n / 2 ? 0 : 1 + i / 2) : (i % 2 ? 7 : -7));
     return groups;
 }
 
-/// One group (number 0) of exactly half of the n participants, the rest in households of two.
-inline std::vector<std::int32_t> HalfAndPairs(int n)
-{
-    std::vector<std::int32_t> groups;
-    for (int i = 0; i < n; ++i)
-        groups.push_back(i < n / 2 ? 0 : 1 + (i - n / 2) / 2);
-    return groups;
-}
-
-/// Two groups of n/2 each, their members interleaved in the list.
-inline std::vector<std::int32_t> TwoEqualGroups(int n)
-{
-    std::vector<std::int32_t> groups;
-    for (int i = 0; i < n; ++i)
-        groups.push_back(i % 2 == 0 ? 7 : -7);
-    return groups;
-}
-
-inline TCCUser* User(const TStringList& list, int i) { return UserAt(list, i); }
-
-/// Index of every record, for reading a result as "who gives to whom".
+/// Who gives to whom, as list indices (-1: nobody).
 inline std::vector<int> TakerIndices(const TStringList& list)
 {
-    std::unordered_map<const TCCUser*, int> indexOf;
+    std::map<const TCCUser*, int> indexOf;
     for (int i = 0; i < list.Count(); ++i)
-        indexOf[User(list, i)] = i;
+        indexOf[UserAt(list, i)] = i;
     std::vector<int> takers;
     for (int i = 0; i < list.Count(); ++i) {
-        const TCCUser* user = User(list, i);
+        const TCCUser* user = UserAt(list, i);
         takers.push_back(user == nullptr || user->Taker == nullptr ? -1 : indexOf.at(user->Taker));
     }
     return takers;
 }
 
-/// The link invariant and the group rule hold for every link there is.
-inline ::testing::AssertionResult LinksAreSound(const TStringList& list)
+/// Every link points back and leaves the giver's group; when `complete`, every record
+/// also gives to exactly one other and is taken exactly once.
+inline ::testing::AssertionResult CheckLinks(const TStringList& list, bool complete = true)
 {
+    std::map<const TCCUser*, int> taken;
     for (int i = 0; i < list.Count(); ++i) {
-        const TCCUser* user = User(list, i);
+        const TCCUser* user = UserAt(list, i);
         if (user == nullptr)
             continue;
-        if (user->Taker != nullptr && user->Taker->Giver != user)
-            return ::testing::AssertionFailure() << "entry " << i << ": its taker's Giver is not it";
-        if (user->Giver != nullptr && user->Giver->Taker != user)
-            return ::testing::AssertionFailure() << "entry " << i << ": its giver's Taker is not it";
+        if ((user->Taker != nullptr && user->Taker->Giver != user) ||
+            (user->Giver != nullptr && user->Giver->Taker != user))
+            return ::testing::AssertionFailure() << "entry " << i << ": a link does not point back";
         if (user->Taker != nullptr && user->Taker->GroupNo == user->GroupNo)
-            return ::testing::AssertionFailure() << "entry " << i << " gives inside its own group " << user->GroupNo;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-/// Sound links, every record gives to one and is taken by one other.
-inline ::testing::AssertionResult IsCompleteAssignment(const TStringList& list)
-{
-    if (auto sound = LinksAreSound(list); !sound)
-        return sound;
-    std::map<const TCCUser*, int> takenCount;
-    for (int i = 0; i < list.Count(); ++i) {
-        const TCCUser* user = User(list, i);
-        if (user == nullptr)
-            continue;
-        if (user->Taker == nullptr)
+            return ::testing::AssertionFailure() << "entry " << i << " gives inside its own group";
+        if (complete && user->Taker == nullptr)
             return ::testing::AssertionFailure() << "entry " << i << " has no taker";
-        if (user->Taker == user)
-            return ::testing::AssertionFailure() << "entry " << i << " gives to itself";
-        ++takenCount[user->Taker];
+        ++taken[user->Taker];
     }
-    for (int i = 0; i < list.Count(); ++i)
-        if (const TCCUser* user = User(list, i); user != nullptr && takenCount[user] != 1)
-            return ::testing::AssertionFailure() << "entry " << i << " is taken " << takenCount[user] << " times";
+    for (int i = 0; complete && i < list.Count(); ++i)
+        if (const TCCUser* user = UserAt(list, i); user != nullptr && taken[user] != 1)
+            return ::testing::AssertionFailure() << "entry " << i << " is taken " << taken[user] << " times";
     return ::testing::AssertionSuccess();
 }
 
@@ -141,22 +105,20 @@ inline ReferenceDraw RunReferenceDraw(TStringList& list, TRandomSource& random, 
         const std::uint32_t value = random.Next(count);
         if (record)
             result.numbers.push_back({count, value});
-        return static_cast<int>(value);
+        return UserAt(list, static_cast<int>(value));
     };
-    std::int32_t j = -10000;
-    std::int32_t i = -10000;
-    while (j < 0 && !result.complete) {
+    for (std::int32_t j = -10000; j < 0 && !result.complete;) {
         ++j;
-        i = j;
+        std::int32_t i = j;
         ++result.passes;
-        TCCUser* g = User(list, next());
+        TCCUser* g = next();
         while (g != nullptr && i < 0) {
             ++i;
             if (g->HasTaker()) {
                 g = nullptr;
                 continue;
             }
-            TCCUser* c = User(list, next());
+            TCCUser* c = next();
             if (c->GroupNo == g->GroupNo)
                 continue;
             TCCUser* p = c->Giver;
@@ -166,11 +128,8 @@ inline ReferenceDraw RunReferenceDraw(TStringList& list, TRandomSource& random, 
             g = p;
         }
         result.complete = true;
-        for (int k = 0; k < list.Count(); ++k)
-            if (!User(list, k)->HasTaker()) {
-                result.complete = false;
-                break;
-            }
+        for (int k = 0; k < list.Count() && result.complete; ++k)
+            result.complete = UserAt(list, k)->HasTaker();
     }
     return result;
 }
