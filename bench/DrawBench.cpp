@@ -9,8 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -28,7 +28,7 @@ void Shuffle(std::vector<std::uint32_t>& order, TRandomSource& random)
 /// CPU time of this thread in microseconds: the machine is shared, wall time is not ours.
 double ThreadMicroseconds()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) * 1e6 + static_cast<double>(ts.tv_nsec) * 1e-3;
 }
@@ -69,7 +69,8 @@ std::vector<std::int32_t> Layout(const std::string& name, int n)
 }
 
 struct Register {
-    explicit Register(const std::vector<std::int32_t>& groups) : list(true)
+    explicit Register(const std::vector<std::int32_t>& groups)
+        : list(true)
     {
         list.Reserve(static_cast<int>(groups.size()));
         for (std::size_t i = 0; i < groups.size(); ++i) {
@@ -120,9 +121,18 @@ void RunDraw(benchmark::State& state, const std::string& layout)
     state.counters["vs_shuffle"] = spent / iterations / shuffle;
 }
 
-void BM_DrawHouseholds(benchmark::State& state) { RunDraw(state, "households"); }
-void BM_DrawHalfAndPairs(benchmark::State& state) { RunDraw(state, "half_and_pairs"); }
-void BM_DrawTwoEqualGroups(benchmark::State& state) { RunDraw(state, "two_equal_groups"); }
+void BM_DrawHouseholds(benchmark::State& state)
+{
+    RunDraw(state, "households");
+}
+void BM_DrawHalfAndPairs(benchmark::State& state)
+{
+    RunDraw(state, "half_and_pairs");
+}
+void BM_DrawTwoEqualGroups(benchmark::State& state)
+{
+    RunDraw(state, "two_equal_groups");
+}
 
 BENCHMARK(BM_Shuffle)->Arg(10)->Arg(100)->Arg(1000)->Arg(30000);
 BENCHMARK(BM_DrawHouseholds)->Arg(10)->Arg(100)->Arg(1000)->Arg(30000)->Unit(benchmark::kMicrosecond);

@@ -16,8 +16,9 @@
 #include <limits>
 #include <stdexcept>
 
-namespace cli {
 namespace {
+
+using cli::EUsageError;
 
 // A draw that found no solution: the partial assignment is saved all the same, as the
 // window's Save would store it, and the caller learns of it by the exit code.
@@ -45,27 +46,27 @@ void CopyUnchanged(const std::string& from, const std::string& to)
     if (SameFile(from, to))
         return;
     std::ifstream in(from, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
     if (!in.good() && !in.eof())
         throw std::runtime_error("Cannot read " + from);
     QSaveFile out(QFile::decodeName(QByteArray::fromStdString(to)));
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0 ||
-        !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0
+        || !out.commit())
         throw std::runtime_error("Cannot write " + to + ": " + out.errorString().toStdString());
 }
 
 } // namespace
 
-int RunDrawCommand(TInvocation& invocation)
+int cli::RunDrawCommand(TInvocation& invocation)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Draws a taker for every participant of a document and saves the whole document.\n"
         "Exit status 3: no solution (a group holds more than half of the participants); the\n"
         "partial assignment is saved and the message goes to standard error.");
-    const QCommandLineOption seed(
-        "seed", "Starts the random source at N (0 to 4294967295), so that a draw can be repeated; "
-                "without it the source is seeded from the clock, as the program does at start-up.",
+    const QCommandLineOption seed("seed",
+        "Starts the random source at N (0 to 4294967295), so that a draw can be repeated; "
+        "without it the source is seeded from the clock, as the program does at start-up.",
         "N");
     const QCommandLineOption output("output", "Saves the result to OUT instead of back to FILE.", "OUT");
     parser.addOption(seed);
@@ -99,5 +100,3 @@ int RunDrawCommand(TInvocation& invocation)
     }
     return kExitOk;
 }
-
-} // namespace cli

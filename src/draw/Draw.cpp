@@ -27,8 +27,7 @@ std::int64_t FurtherBudget(std::int32_t count)
 /// do; so each further pass starts at a random giver among those still without a taker, which
 /// leaves the course of the links as it would be and drops only the idle passes. The chain of
 /// a pass is the classic one: the giver who loses his taker looks next.
-template <class Random>
-void RunFurtherPasses(TDrawBoard& board, Random& random, TDrawReport& report)
+template <class Random> void RunFurtherPasses(TDrawBoard& board, Random& random, TDrawReport& report)
 {
     TDrawSlot* const s = board.Slots();
     const auto count = static_cast<std::uint32_t>(board.Count());
@@ -59,10 +58,9 @@ void RunFurtherPasses(TDrawBoard& board, Random& random, TDrawReport& report)
     }
 }
 
-template <class Random>
-TDrawOutcome Run(TStringList* participants, Random& random, TDrawReport& report)
+template <class Random> TDrawOutcome Run(TStringList* participants, Random& random, TDrawReport& report)
 {
-    report = TDrawReport{};
+    report = TDrawReport {};
     if (participants == nullptr || participants->Count() < 2) {
         ClearAssignments(participants);
         return TDrawOutcome::NotRun;

@@ -10,9 +10,9 @@
 inline constexpr const char* kDrawFailedMessage = "Solution Not Found do not accept result. One Group is too Big";
 
 enum class TDrawOutcome {
-    NotRun,   ///< fewer than two participants (or no list): nothing drawn, nobody assigned
+    NotRun, ///< fewer than two participants (or no list): nothing drawn, nobody assigned
     Complete, ///< every participant has a taker
-    Failed,   ///< a group holds more than half of the participants; a partial assignment stays
+    Failed, ///< a group holds more than half of the participants; a partial assignment stays
 };
 
 /// How a draw went, for tests, benchmarks and tracing.
@@ -35,12 +35,15 @@ public:
         bool operator==(const Number&) const = default;
     };
 
-    explicit TRecordingRandom(TRandomSource& source) : source_(source) {}
+    explicit TRecordingRandom(TRandomSource& source)
+        : source_(source)
+    {
+    }
 
     std::uint32_t Next(std::uint32_t n)
     {
         const std::uint32_t value = source_.Next(n);
-        taken_.push_back({n, value});
+        taken_.push_back({ n, value });
         return value;
     }
 

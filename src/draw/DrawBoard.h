@@ -23,7 +23,7 @@ struct TDrawSlot {
 class TDrawBoard {
 public:
     enum class TLinks {
-        Cleared,  ///< the records' links are removed as they are read (the start of a draw)
+        Cleared, ///< the records' links are removed as they are read (the start of a draw)
         Imported, ///< the links a draw could have made are copied, the records stay as they are
     };
 
@@ -74,5 +74,4 @@ private:
 /// few may be rerouted when the free participants are all of one group. Requires that no
 /// group holds more than half of the records (see SomeGroupOverHalf). `Random` is any type
 /// with `std::uint32_t Next(std::uint32_t n)`; TRandomSource and TRecordingRandom are built.
-template <class Random>
-void CompleteBoard(TDrawBoard& board, Random& random);
+template <class Random> void CompleteBoard(TDrawBoard& board, Random& random);

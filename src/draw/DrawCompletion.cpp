@@ -29,7 +29,10 @@ namespace {
 /// Counts per group with prefix sums and lookup by rank, each in O(log groups).
 class TGroupCounts {
 public:
-    explicit TGroupCounts(std::int32_t groups) : tree_(static_cast<std::size_t>(groups) + 1, 0) {}
+    explicit TGroupCounts(std::int32_t groups)
+        : tree_(static_cast<std::size_t>(groups) + 1, 0)
+    {
+    }
 
     void Add(std::int32_t group, std::int32_t delta)
     {
@@ -65,8 +68,7 @@ private:
 
 } // namespace
 
-template <class Random>
-void CompleteBoard(TDrawBoard& board, Random& random)
+template <class Random> void CompleteBoard(TDrawBoard& board, Random& random)
 {
     if (board.Unassigned() == 0)
         return;
@@ -105,8 +107,8 @@ void CompleteBoard(TDrawBoard& board, Random& random)
 
     std::vector<std::int32_t> bucketStart(static_cast<std::size_t>(groups) + 1, 0);
     for (std::int32_t d = 0; d < groups; ++d)
-        bucketStart[static_cast<std::size_t>(d) + 1] =
-            bucketStart[static_cast<std::size_t>(d)] + bucketSize[static_cast<std::size_t>(d)];
+        bucketStart[static_cast<std::size_t>(d) + 1]
+            = bucketStart[static_cast<std::size_t>(d)] + bucketSize[static_cast<std::size_t>(d)];
     std::vector<std::int32_t> pool(static_cast<std::size_t>(bucketStart.back()));
     {
         std::vector<std::int32_t> fill(bucketStart.begin(), bucketStart.end() - 1);
@@ -134,8 +136,8 @@ void CompleteBoard(TDrawBoard& board, Random& random)
             rank += ownFree;
         const std::int32_t d = counts.Find(rank);
         const auto at = static_cast<std::size_t>(bucketStart[static_cast<std::size_t>(d)] + rank - counts.Before(d));
-        const auto last = static_cast<std::size_t>(bucketStart[static_cast<std::size_t>(d)] +
-                                                   bucketSize[static_cast<std::size_t>(d)] - 1);
+        const auto last = static_cast<std::size_t>(
+            bucketStart[static_cast<std::size_t>(d)] + bucketSize[static_cast<std::size_t>(d)] - 1);
         const std::int32_t t = pool[at];
         pool[at] = pool[last];
         --bucketSize[static_cast<std::size_t>(d)];

@@ -7,7 +7,10 @@
 
 class TRandomSource {
 public:
-    explicit TRandomSource(std::uint32_t seed = 0) : seed_(seed) {}
+    explicit TRandomSource(std::uint32_t seed = 0)
+        : seed_(seed)
+    {
+    }
 
     void SetSeed(std::uint32_t seed) { seed_ = seed; }
     std::uint32_t Seed() const { return seed_; }

@@ -11,7 +11,10 @@ namespace {
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new PersistenceEnvironment);
 
-void Link(TStringList& list, int giver, int taker) { UserAt(list, giver)->SetTaker(UserAt(list, taker)); }
+void Link(TStringList& list, int giver, int taker)
+{
+    UserAt(list, giver)->SetTaker(UserAt(list, taker));
+}
 
 int LinksKept(const std::vector<int>& before, const std::vector<int>& after)
 {
@@ -31,9 +34,10 @@ TEST(CompleteAssignments, ReroutesOnlyAsManyLinksAsThereAreFreeGivers)
     };
     const std::vector<Case> cases = {
         // The half group (0 to 5) is all free and every link avoids it.
-        {Layout("half", 12), {{6, 8}, {8, 10}, {10, 6}, {7, 9}, {9, 11}, {11, 7}}, 0},
-        {{0, 0, 1, 1, 2, 2}, {{2, 4}, {4, 3}, {3, 5}, {5, 2}}, 2},
-        {Layout("pairs", 10), {{0, 2}, {2, 4}, {4, 6}, {6, 8}, {8, 1}, {1, 3}, {3, 5}, {5, 7}, {7, 0}}, 8},
+        { Layout("half", 12), { { 6, 8 }, { 8, 10 }, { 10, 6 }, { 7, 9 }, { 9, 11 }, { 11, 7 } }, 0 },
+        { { 0, 0, 1, 1, 2, 2 }, { { 2, 4 }, { 4, 3 }, { 3, 5 }, { 5, 2 } }, 2 },
+        { Layout("pairs", 10),
+            { { 0, 2 }, { 2, 4 }, { 4, 6 }, { 6, 8 }, { 8, 1 }, { 1, 3 }, { 3, 5 }, { 5, 7 }, { 7, 0 } }, 8 },
     };
     for (const Case& c : cases)
         for (std::uint32_t seed = 0; seed < 20; ++seed) {
@@ -50,17 +54,17 @@ TEST(CompleteAssignments, ReroutesOnlyAsManyLinksAsThereAreFreeGivers)
 
 TEST(CompleteAssignments, DropsLinksNoDrawCouldHaveMadeAndRefusesAGroupOverHalf)
 {
-    auto list = MakeRegister({0, 0, 1, 1});
-    Link(*list, 0, 1);                          // inside its own group
+    auto list = MakeRegister({ 0, 0, 1, 1 });
+    Link(*list, 0, 1); // inside its own group
     UserAt(*list, 2)->Taker = UserAt(*list, 3); // its taker's Giver does not point back
     TRandomSource random(4);
     ASSERT_TRUE(CompleteAssignments(list.get(), random));
     EXPECT_TRUE(CheckLinks(*list));
 
-    auto tooBig = MakeRegister({0, 0, 1});
+    auto tooBig = MakeRegister({ 0, 0, 1 });
     Link(*tooBig, 0, 2);
     EXPECT_FALSE(CompleteAssignments(tooBig.get(), random));
-    EXPECT_EQ((std::vector<int>{2, -1, -1}), TakerIndices(*tooBig));
+    EXPECT_EQ((std::vector<int> { 2, -1, -1 }), TakerIndices(*tooBig));
 }
 
 TEST(CompleteAssignments, AnyValidPartialAssignmentOfAFeasibleRegisterIsCompletedAtRandom)
@@ -93,7 +97,8 @@ TEST(CompleteAssignments, AnyValidPartialAssignmentOfAFeasibleRegisterIsComplete
                     Link(*list, g, c);
             }
         const auto before = TakerIndices(*list);
-        const auto linked = static_cast<int>(std::count_if(before.begin(), before.end(), [](int t) { return t != -1; }));
+        const auto linked
+            = static_cast<int>(std::count_if(before.begin(), before.end(), [](int t) { return t != -1; }));
 
         TRandomSource random(static_cast<std::uint32_t>(rng()));
         ASSERT_TRUE(CompleteAssignments(list.get(), random)) << "round " << round;

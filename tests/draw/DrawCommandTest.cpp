@@ -68,7 +68,7 @@ protected:
         r.groups.Add("THIRD");
         for (std::size_t i = 0; i < groups.size(); ++i)
             r.Add("A" + std::to_string(i), "LAST", groups[i]);
-        r.templateLines = {"Dear [M],", "you give to [G]."};
+        r.templateLines = { "Dear [M],", "you give to [G]." };
         const std::string path = dir / name;
         WriteKksDocument(path, r.groups, r.participants, r.templateLines);
         return path;
@@ -88,12 +88,12 @@ TEST_F(DrawCommand, WorkedExampleIsSavedWithTheWholeDocument)
     TCCUser* bob = expected.Add("BOB", "JONES", 0);
     TCCUser* cat = expected.Add("CAT", "BROWN", 1);
     TCCUser* dan = expected.Add("DAN", "GREEN", 1);
-    expected.templateLines = {"Dear [M],", "", "you give to [G]."};
+    expected.templateLines = { "Dear [M],", "", "you give to [G]." };
     const std::string in = dir / "in.kks";
     WriteKksDocument(in, expected.groups, expected.participants, expected.templateLines);
     const Bytes original = ReadFileBytes(in);
 
-    const TRun run = Run({in, "--seed", "12345", "--output", dir / "out.kks"});
+    const TRun run = Run({ in, "--seed", "12345", "--output", dir / "out.kks" });
     ASSERT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("", run.err);
 
@@ -109,19 +109,19 @@ TEST_F(DrawCommand, WorkedExampleIsSavedWithTheWholeDocument)
 
 TEST_F(DrawCommand, WithoutOptionsAClockSeededDrawUpdatesTheDocumentItself)
 {
-    const std::string path = Save("doc.kks", {0, 1, 2, 0, 1, 2, 0, 1});
-    ASSERT_EQ(0, Run({path}).exitCode);
+    const std::string path = Save("doc.kks", { 0, 1, 2, 0, 1, 2, 0, 1 });
+    ASSERT_EQ(0, Run({ path }).exitCode);
     const TKksDocument document = Read(path);
     EXPECT_TRUE(draw_testing::CheckLinks(*document.Participants));
-    EXPECT_EQ((std::vector<std::string>{"Dear [M],", "you give to [G]."}), document.TemplateLines);
+    EXPECT_EQ((std::vector<std::string> { "Dear [M],", "you give to [G]." }), document.TemplateLines);
     EXPECT_EQ(3, document.GroupNames->Count());
 }
 
 TEST_F(DrawCommand, TheSeedIsTheStartingStateOfTheRandomSource)
 {
-    const std::string path = Save("doc.kks", {0, 0, 1, 1, 2, 2, 0, 1, 2, 2, 1});
-    for (const char* seed : {"0", "12345", "4294967295"}) {
-        ASSERT_EQ(0, Run({path, "--seed", seed, "--output", dir / "out.kks"}).exitCode);
+    const std::string path = Save("doc.kks", { 0, 0, 1, 1, 2, 2, 0, 1, 2, 2, 1 });
+    for (const char* seed : { "0", "12345", "4294967295" }) {
+        ASSERT_EQ(0, Run({ path, "--seed", seed, "--output", dir / "out.kks" }).exitCode);
         // The same draw in this process, on the participants in document order.
         TKksDocument mine = Read(path);
         TRandomSource random(static_cast<std::uint32_t>(std::stoull(seed)));
@@ -132,8 +132,8 @@ TEST_F(DrawCommand, TheSeedIsTheStartingStateOfTheRandomSource)
 
 TEST_F(DrawCommand, NoSolutionSavesThePartialAssignmentAndExitsWithThree)
 {
-    const std::string path = Save("doc.kks", {0, 0, 0, 1, 2});
-    const TRun run = Run({path, "--seed", "99", "--output", dir / "out.kks"});
+    const std::string path = Save("doc.kks", { 0, 0, 0, 1, 2 });
+    const TRun run = Run({ path, "--seed", "99", "--output", dir / "out.kks" });
     EXPECT_EQ(3, run.exitCode);
     EXPECT_EQ(std::string(kDrawFailedMessage) + "\n", run.err);
 
@@ -152,29 +152,29 @@ TEST_F(DrawCommand, FewerThanTwoParticipantsAreSavedUnassigned)
     r.groups.Add("ONLY");
     TCCUser* lone = r.Add("LONE", "WOLF", 0);
     lone->SetTaker(lone);
-    r.templateLines = {"Hi"};
+    r.templateLines = { "Hi" };
     const std::string one = dir / "one.kks";
     WriteKksDocument(one, r.groups, r.participants, r.templateLines);
-    ASSERT_EQ(0, Run({one, "--seed", "1", "--output", dir / "one-out.kks"}).exitCode);
-    EXPECT_EQ((std::vector<std::string>{"-"}), Takers(*Read(dir / "one-out.kks").Participants));
+    ASSERT_EQ(0, Run({ one, "--seed", "1", "--output", dir / "one-out.kks" }).exitCode);
+    EXPECT_EQ((std::vector<std::string> { "-" }), Takers(*Read(dir / "one-out.kks").Participants));
 
     // Groups but no participants: nothing to draw, the document goes through unchanged.
     TRegister empty;
     empty.groups.Add("HOME");
-    empty.templateLines = {"Hi"};
+    empty.templateLines = { "Hi" };
     const std::string none = dir / "none.kks";
     WriteKksDocument(none, empty.groups, empty.participants, empty.templateLines);
-    ASSERT_EQ(0, Run({none, "--output", dir / "none-out.kks"}).exitCode);
+    ASSERT_EQ(0, Run({ none, "--output", dir / "none-out.kks" }).exitCode);
     EXPECT_EQ(ReadFileBytes(none), ReadFileBytes(dir / "none-out.kks"));
-    EXPECT_EQ(0, Run({none}).exitCode);
+    EXPECT_EQ(0, Run({ none }).exitCode);
 }
 
 TEST_F(DrawCommand, AFailedSaveLeavesTheDocumentAsItWas)
 {
-    const std::string path = Save("doc.kks", {0, 1, 0, 1});
+    const std::string path = Save("doc.kks", { 0, 1, 0, 1 });
     const Bytes original = ReadFileBytes(path);
 
-    const TRun missingFolder = Run({path, "--seed", "1", "--output", dir / "no-such-folder/out.kks"});
+    const TRun missingFolder = Run({ path, "--seed", "1", "--output", dir / "no-such-folder/out.kks" });
     EXPECT_EQ(1, missingFolder.exitCode);
     EXPECT_NE("", missingFolder.err);
     EXPECT_EQ(original, ReadFileBytes(path));
@@ -183,7 +183,7 @@ TEST_F(DrawCommand, AFailedSaveLeavesTheDocumentAsItWas)
     const int fd = ::open(path.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(0, ::flock(fd, LOCK_SH));
-    const TRun locked = Run({path, "--seed", "1"});
+    const TRun locked = Run({ path, "--seed", "1" });
     ::close(fd);
     EXPECT_EQ(1, locked.exitCode);
     EXPECT_NE("", locked.err);
@@ -192,11 +192,17 @@ TEST_F(DrawCommand, AFailedSaveLeavesTheDocumentAsItWas)
 
 TEST_F(DrawCommand, AWrongCommandLineIsRefusedWithStatusTwoBeforeTheDocumentIsTouched)
 {
-    const std::string path = Save("doc.kks", {0, 1});
+    const std::string path = Save("doc.kks", { 0, 1 });
     const Bytes original = ReadFileBytes(path);
     const std::vector<std::vector<std::string>> wrong = {
-        {path, "--seed", "-1"}, {path, "--seed", "4294967296"}, {path, "--seed", "12a"}, {path, "--seed", "+5"},
-        {path, "--seed"},       {"--seed", "1"},                {path, path},             {path, "--fast"},
+        { path, "--seed", "-1" },
+        { path, "--seed", "4294967296" },
+        { path, "--seed", "12a" },
+        { path, "--seed", "+5" },
+        { path, "--seed" },
+        { "--seed", "1" },
+        { path, path },
+        { path, "--fast" },
     };
     for (const auto& arguments : wrong) {
         const TRun run = Run(arguments);

@@ -16,7 +16,7 @@ std::vector<std::int32_t> RandomFeasibleGroups(std::mt19937& rng, int maxSize)
 {
     for (;;) {
         const int n = std::uniform_int_distribution<int>(2, maxSize)(rng);
-        std::vector<std::int32_t> values = {-1, 0, INT32_MIN, INT32_MAX};
+        std::vector<std::int32_t> values = { -1, 0, INT32_MIN, INT32_MAX };
         const int kinds = std::uniform_int_distribution<int>(2, n)(rng);
         while (static_cast<int>(values.size()) < kinds)
             values.push_back(static_cast<std::int32_t>(rng()));
@@ -31,26 +31,26 @@ std::vector<std::int32_t> RandomFeasibleGroups(std::mt19937& rng, int maxSize)
 
 TEST(Draw, WorkedExampleTakesExactlyTheNumbersOfTheClassicProcedure)
 {
-    auto list = MakeRegister({0, 0, 1, 1}); // ANN, BOB, CAT, DAN
+    auto list = MakeRegister({ 0, 0, 1, 1 }); // ANN, BOB, CAT, DAN
     TRandomSource source(12345);
     TRecordingRandom random(source);
     TDrawReport report;
     EXPECT_EQ(TDrawOutcome::Complete, DrawAssignments(list.get(), random, report));
 
     std::vector<TRecordingRandom::Number> expected;
-    for (std::uint32_t v : {1, 1, 0, 2, 2, 1, 1, 0, 0, 3, 3, 1, 0})
-        expected.push_back({4, v});
+    for (std::uint32_t v : { 1, 1, 0, 2, 2, 1, 1, 0, 0, 3, 3, 1, 0 })
+        expected.push_back({ 4, v });
     EXPECT_EQ(expected, random.Taken());
     EXPECT_EQ(5, report.passes);
-    EXPECT_EQ((std::vector<int>{3, 2, 0, 1}), TakerIndices(*list)); // ANN->DAN, BOB->CAT, CAT->ANN, DAN->BOB
+    EXPECT_EQ((std::vector<int> { 3, 2, 0, 1 }), TakerIndices(*list)); // ANN->DAN, BOB->CAT, CAT->ANN, DAN->BOB
 }
 
 TEST(Draw, SmallRegistersGetEveryAllowedAnswerAndNoOther)
 {
     const std::vector<std::pair<std::vector<std::int32_t>, std::set<std::vector<int>>>> cases = {
-        {{0, 1}, {{1, 0}}},                     // the mutual pair
-        {{0, 1, 2}, {{1, 2, 0}, {2, 0, 1}}},    // one cycle of three
-        {{5, 5, -5, -5}, {{2, 3, 0, 1}, {2, 3, 1, 0}, {3, 2, 0, 1}, {3, 2, 1, 0}}},
+        { { 0, 1 }, { { 1, 0 } } }, // the mutual pair
+        { { 0, 1, 2 }, { { 1, 2, 0 }, { 2, 0, 1 } } }, // one cycle of three
+        { { 5, 5, -5, -5 }, { { 2, 3, 0, 1 }, { 2, 3, 1, 0 }, { 3, 2, 0, 1 }, { 3, 2, 1, 0 } } },
     };
     for (const auto& [groups, answers] : cases) {
         auto list = MakeRegister(groups);
@@ -68,8 +68,8 @@ TEST(Draw, FewerThanTwoParticipantsDrawNothingAndTakeNoRandomNumber)
 {
     TRandomSource random(99);
     TStringList empty(true);
-    auto one = MakeRegister({3});
-    for (TStringList* list : {static_cast<TStringList*>(nullptr), &empty, one.get()})
+    auto one = MakeRegister({ 3 });
+    for (TStringList* list : { static_cast<TStringList*>(nullptr), &empty, one.get() })
         EXPECT_EQ(TDrawOutcome::NotRun, DrawAssignments(list, random));
     EXPECT_FALSE(UserAt(*one, 0)->HasTaker());
     EXPECT_EQ(99u, random.Seed());
@@ -93,7 +93,7 @@ TEST(Draw, APreviousAssignmentIsDiscardedAndHasNoInfluence)
 
 TEST(Draw, AllInOneGroupUsesEveryPassAndEveryStepAndLinksNobody)
 {
-    auto list = MakeRegister({4, 4, 4, 4, 4, 4});
+    auto list = MakeRegister({ 4, 4, 4, 4, 4, 4 });
     TRandomSource random(31337);
     TDrawReport report;
     EXPECT_EQ(TDrawOutcome::Failed, DrawAssignments(list.get(), random, report));
@@ -108,7 +108,8 @@ TEST(Draw, AllInOneGroupUsesEveryPassAndEveryStepAndLinksNobody)
 
 TEST(Draw, AGroupOverHalfFailsExactlyAsTheClassicProcedure)
 {
-    for (const auto& groups : {std::vector<std::int32_t>{0, 0, 0, 1, 2}, std::vector<std::int32_t>{-1, 9, -1, 9, -1, -1, 3}}) {
+    for (const auto& groups :
+        { std::vector<std::int32_t> { 0, 0, 0, 1, 2 }, std::vector<std::int32_t> { -1, 9, -1, 9, -1, -1, 3 } }) {
         auto model = MakeRegister(groups);
         auto list = MakeRegister(groups);
         TRandomSource modelRandom(2024);
@@ -182,12 +183,12 @@ TEST(Draw, ClassicPassesRunningOutOnAFeasibleRegisterStillComplete)
 
 TEST(Draw, TightLayoutsCompleteWithRandomValidAssignments)
 {
-    const std::vector<std::pair<std::string, int>> cases = {
-        {"half", 2000}, {"half", 30000}, {"two", 2000}, {"two", 30000}, {"pairs", 30000}, {"half", 6}};
+    const std::vector<std::pair<std::string, int>> cases
+        = { { "half", 2000 }, { "half", 30000 }, { "two", 2000 }, { "two", 30000 }, { "pairs", 30000 }, { "half", 6 } };
     for (const auto& [kind, n] : cases) {
         auto list = MakeRegister(Layout(kind, n));
         std::set<std::vector<int>> results;
-        for (std::uint32_t seed : {3u, 4u}) {
+        for (std::uint32_t seed : { 3u, 4u }) {
             TRandomSource random(seed);
             TDrawReport report;
             ASSERT_EQ(TDrawOutcome::Complete, DrawAssignments(list.get(), random, report)) << kind << n;

@@ -73,8 +73,8 @@ inline ::testing::AssertionResult CheckLinks(const TStringList& list, bool compl
         const TCCUser* user = UserAt(list, i);
         if (user == nullptr)
             continue;
-        if ((user->Taker != nullptr && user->Taker->Giver != user) ||
-            (user->Giver != nullptr && user->Giver->Taker != user))
+        if ((user->Taker != nullptr && user->Taker->Giver != user)
+            || (user->Giver != nullptr && user->Giver->Taker != user))
             return ::testing::AssertionFailure() << "entry " << i << ": a link does not point back";
         if (user->Taker != nullptr && user->Taker->GroupNo == user->GroupNo)
             return ::testing::AssertionFailure() << "entry " << i << " gives inside its own group";
@@ -104,7 +104,7 @@ inline ReferenceDraw RunReferenceDraw(TStringList& list, TRandomSource& random, 
     auto next = [&] {
         const std::uint32_t value = random.Next(count);
         if (record)
-            result.numbers.push_back({count, value});
+            result.numbers.push_back({ count, value });
         return UserAt(list, static_cast<int>(value));
     };
     for (std::int32_t j = -10000; j < 0 && !result.complete;) {
