@@ -86,10 +86,10 @@ TSortedPointerList::FindResult TSortedPointerList::Find(const void* p) const
 int TSortedPointerList::Add(const void* p)
 {
     std::lock_guard lock(lock_);
-    const FindResult result = Find(p);
-    if (result.found)
-        return result.position;
     Place place = Locate(p);
+    const int position = PositionOf(place);
+    if (place.found)
+        return position;
     if (chunks_.empty()) {
         chunks_.emplace_back();
         place = {0, 0, false};
@@ -104,7 +104,7 @@ int TSortedPointerList::Add(const void* p)
         chunk.resize(kMaxChunk / 2);
         chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1, std::move(upper));
     }
-    return result.position;
+    return position;
 }
 
 bool TSortedPointerList::Remove(const void* p)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <sys/mman.h>
 #include <vector>
 
 namespace {
@@ -121,6 +122,20 @@ TEST_F(PersistLibrary, WriteAnsiString)
     TKelPersistFileObject::WriteAnsiString(s, "abc");
     TKelPersistFileObject::WriteAnsiString(s, "");
     EXPECT_EQ((std::vector<std::uint8_t>{0x70, 0x2B, 3, 0, 0, 0, 'a', 'b', 'c', 0x70, 0x2B, 0, 0, 0, 0}), Bytes(s));
+}
+
+TEST_F(PersistLibrary, WritingATextOverABillionBytesIsRefusedBeforeWriting)
+{
+    // Address space only: the pages are never touched, so no gigabyte is spent.
+    const std::size_t size = 1'000'000'001;
+    void* pages = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(MAP_FAILED, pages);
+    TMemoryStream s;
+    EXPECT_EQ("OverLength AnsiString on File", MessageOf([&] {
+                  TKelPersistFileObject::WriteAnsiString(s, std::string_view(static_cast<const char*>(pages), size));
+              }));
+    EXPECT_EQ(0u, s.Size());
+    ::munmap(pages, size);
 }
 
 TEST_F(PersistLibrary, ShutdownReportsLiveObjects)
