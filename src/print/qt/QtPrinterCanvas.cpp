@@ -75,8 +75,10 @@ TQtPrinterCanvas::~TQtPrinterCanvas()
 {
     if (state_ != TState::Printing)
         return;
-    // The job failed after it began. A spooler that can cancel it does so; in any case
-    // the painter is closed, and a PDF written so far goes with pdfFile_.
+    // The job failed after it began: it is aborted where the print engine can do that,
+    // and the painter is closed in any case, so no job stays open. A PDF written so far
+    // goes with pdfFile_. (Qt's CUPS engine cannot abort: there the pages drawn so far
+    // still reach the printer.)
     printer_->abort();
     if (painter_.isActive())
         painter_.end();
