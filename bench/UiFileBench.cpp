@@ -25,7 +25,10 @@
 namespace {
 
 /// Answers OK to the warning, offers one file to both dialogs, and counts errors.
-class TAnsweringServices : public IMessageService, public IFileDialogService, public IHelpViewer, public IPrinterService {
+class TAnsweringServices : public IMessageService,
+                           public IFileDialogService,
+                           public IHelpViewer,
+                           public IPrinterService {
 public:
     QString file;
     int errors = 0;
@@ -35,21 +38,21 @@ public:
     bool WarningOkCancel(const QString&) override { return true; }
     std::optional<QString> GetOpenFileName(const TFileDialogRequest&) override { return file; }
     std::optional<QString> GetSaveFileName(const TFileDialogRequest&) override { return file; }
-    void ShowTopic(const QString&, int) override {}
+    void ShowTopic(const QString&, int) override { }
     std::unique_ptr<TCanvas> OpenJob() override { return nullptr; }
 };
 
 struct TBench {
     QTemporaryDir dir;
     TAnsweringServices services;
-    TRandomSource random{7};
+    TRandomSource random { 7 };
     std::unique_ptr<TCrisForm> form;
 
     /// A window holding n participants in 100 groups, drawn, saved once as the bench file.
     explicit TBench(int n)
     {
         services.file = dir.filePath(QStringLiteral("bench.kks"));
-        form = std::make_unique<TCrisForm>(TFormServices{services, services, services, services, random});
+        form = std::make_unique<TCrisForm>(TFormServices { services, services, services, services, random });
         form->GroupNames = std::make_unique<TStringList>();
         for (int g = 0; g < 100; ++g)
             form->GroupNames->Add("GROUP" + std::to_string(g));

@@ -54,8 +54,7 @@ std::string WithDisplayablePath(std::string message, const std::string& nativePa
 }
 
 /// Runs one file step; an error leaves it with the file's name readable in its message.
-template <typename TStep>
-auto WithFileErrors(const std::string& nativePath, TStep&& step) -> decltype(step())
+template <typename TStep> auto WithFileErrors(const std::string& nativePath, TStep&& step) -> decltype(step())
 {
     try {
         return step();
@@ -76,8 +75,8 @@ void TCrisForm::Retrieve1Click(QObject*)
         && !services_.Messages.WarningOkCancel(QStringLiteral("New File will delete current Information")))
         return;
 
-    const std::optional<QString> chosen =
-        services_.FileDialogs.GetOpenFileName({kDocumentExtension, kOpenFilter, QString(), QString()});
+    const std::optional<QString> chosen
+        = services_.FileDialogs.GetOpenFileName({ kDocumentExtension, kOpenFilter, QString(), QString() });
     if (!chosen) {
         RefreshLists();
         return;
@@ -97,7 +96,7 @@ void TCrisForm::Retrieve1Click(QObject*)
         SetTemplateLines(document.TemplateLines);
     if (!Participants)
         services_.Messages.ErrorBox(QStringLiteral("File ") + QFile::decodeName(QByteArray::fromStdString(fileName))
-                                    + QStringLiteral(" incomplete"));
+            + QStringLiteral(" incomplete"));
     RefreshLists();
 }
 
@@ -113,7 +112,7 @@ void TCrisForm::SaveAs1Click(QObject*)
 {
     const QString preset = QFile::decodeName(QByteArray::fromStdString(CurrentFileName));
     const std::optional<QString> chosen = services_.FileDialogs.GetSaveFileName(
-        {kDocumentExtension, kSaveFilter, QCoreApplication::applicationDirPath(), preset});
+        { kDocumentExtension, kSaveFilter, QCoreApplication::applicationDirPath(), preset });
     if (!chosen)
         return;
     const std::string fileName = NativeFullPath(*chosen);

@@ -44,7 +44,7 @@ QJsonObject AsJson(const TFormState& s)
     }
     for (const std::string& line : s.templateLines)
         lines.append(QString::fromLatin1(line.c_str()));
-    return {{"groups", groups}, {"participants", participants}, {"template", lines}};
+    return { { "groups", groups }, { "participants", participants }, { "template", lines } };
 }
 
 TEST_F(FileCommandsTest, TheCommandLineToolShowsWhatTheProgramSaved)
@@ -57,11 +57,11 @@ TEST_F(FileCommandsTest, TheCommandLineToolShowsWhatTheProgramSaved)
     F().BDelGroup->click();
     Link("ANNSMITH", "ZOELAST");
     Link("ZOELAST", "CAROLJONES");
-    F().SetTemplateLines({"Dear [M],  ", "", "Caf\xE9 for [G]"});
+    F().SetTemplateLines({ "Dear [M],  ", "", "Caf\xE9 for [G]" });
     SaveAs(Path("party.kks"));
     ASSERT_TRUE(TakeRaised().empty());
 
-    const TCliRun run = RunCli({"show", "--json", Path("party.kks")});
+    const TCliRun run = RunCli({ "show", "--json", Path("party.kks") });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QJsonObject shown = QJsonDocument::fromJson(run.out).object();
     EXPECT_EQ(shown, AsJson(State())) << run.out.toStdString();
@@ -74,7 +74,7 @@ TEST_F(FileCommandsTest, TheProgramRetrievesADrawMadeByTheCommandLineTool)
     SaveAs(Path("party.kks"));
     const TFormState undrawn = State();
 
-    const TCliRun run = RunCli({"draw", Path("party.kks")});
+    const TCliRun run = RunCli({ "draw", Path("party.kks") });
     if (run.exitCode == 2 && run.err.contains("not available"))
         GTEST_SKIP() << "this build of tinselwick-cli has no draw command";
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -98,7 +98,7 @@ TEST_F(FileCommandsTest, TheProgramRetrievesADrawMadeByTheCommandLineTool)
     EXPECT_EQ(drawn.takerLines.size(), drawn.giverLines.size());
 
     // And the tool reads the same assignment back.
-    const TCliRun show = RunCli({"show", "--json", Path("party.kks")});
+    const TCliRun show = RunCli({ "show", "--json", Path("party.kks") });
     ASSERT_EQ(show.exitCode, 0) << show.err.toStdString();
     EXPECT_EQ(QJsonDocument::fromJson(show.out).object(), AsJson(drawn));
 }

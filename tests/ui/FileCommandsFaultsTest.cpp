@@ -29,10 +29,10 @@ public:
             active_ = true;
             return;
         }
-        header_ = {_LINUX_CAPABILITY_VERSION_3, 0};
+        header_ = { _LINUX_CAPABILITY_VERSION_3, 0 };
         if (::syscall(SYS_capget, &header_, saved_) != 0)
             return;
-        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+        __user_cap_data_struct lowered[2] = { saved_[0], saved_[1] };
         lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
         active_ = ::syscall(SYS_capset, &header_, lowered) == 0;
         restore_ = active_;
@@ -49,8 +49,8 @@ public:
 private:
     bool active_ = false;
     bool restore_ = false;
-    __user_cap_header_struct header_{};
-    __user_cap_data_struct saved_[2]{};
+    __user_cap_header_struct header_ {};
+    __user_cap_data_struct saved_[2] {};
 };
 
 /// No file of this process may grow past `bytes` while it lives: the next write fails
@@ -75,7 +75,7 @@ public:
     bool Active() const { return active_; }
 
 private:
-    rlimit saved_{};
+    rlimit saved_ {};
     void (*previousHandler_)(int) = SIG_DFL;
     bool active_ = false;
 };
@@ -83,7 +83,7 @@ private:
 class FileCommandsFaults : public FileCommandsTest {
 protected:
     QByteArray goodDocument; // a complete document with a partial assignment, at "good.kks"
-    QByteArray oldDocument;  // the window's own document, at "old.kks"
+    QByteArray oldDocument; // the window's own document, at "old.kks"
 
     void SetUp() override
     {
@@ -107,7 +107,7 @@ protected:
         AddParticipant("OLD", "TIMER");
         AddGroup("NEW");
         AddParticipant("NEW", "COMER");
-        F().SetTemplateLines({"Old template [M]"});
+        F().SetTemplateLines({ "Old template [M]" });
         if (save) {
             SaveAs(Path("old.kks"));
             oldDocument = Bytes(Path("old.kks"));
@@ -179,18 +179,18 @@ TEST_F(FileCommandsFaults, AFileThatCannotBeReadLeavesTheWindowAsItWas)
         QString message; // as the error display shows it
     };
     const TCase cases[] = {
-        {missing, "File Open Failed::Cannot open the file: No such file or directory::" + missing + "."},
-        {folder, "File Open Failed::Cannot open the file: it is a folder::" + folder + "."},
-        {foreign, "File Open Failed::File is Not of Acceptable Type::" + foreign + "."},
-        {empty, {}},
-        {locked, "File Open Failed::Sharing violation: the file is in use by another opener::" + locked + "."},
-        {badMarker, "Mis Constructed AnsiString Start Reg No= 0."},
-        {neverClosed, "Unregistered Object on Stream Ref No=0  "},
-        {unknownGroup, {}},
+        { missing, "File Open Failed::Cannot open the file: No such file or directory::" + missing + "." },
+        { folder, "File Open Failed::Cannot open the file: it is a folder::" + folder + "." },
+        { foreign, "File Open Failed::File is Not of Acceptable Type::" + foreign + "." },
+        { empty, {} },
+        { locked, "File Open Failed::Sharing violation: the file is in use by another opener::" + locked + "." },
+        { badMarker, "Mis Constructed AnsiString Start Reg No= 0." },
+        { neverClosed, "Unregistered Object on Stream Ref No=0  " },
+        { unknownGroup, {} },
     };
     // Held as another program holding it for writing would.
-    const platform::TPosixFile holder = platform::TPosixFile::OpenExisting(Native(locked), true,
-                                                                           platform::TShareMode::Exclusive);
+    const platform::TPosixFile holder
+        = platform::TPosixFile::OpenExisting(Native(locked), true, platform::TShareMode::Exclusive);
     const TFormState before = State();
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
@@ -212,7 +212,7 @@ TEST_F(FileCommandsFaults, AFileThatCannotBeReadLeavesTheWindowAsItWas)
     EXPECT_EQ(Bytes(badMarker).size(), goodDocument.size());
     NewForm();
     Retrieve(Path("old.kks"));
-    EXPECT_EQ(GroupEntries(), (std::vector<std::string>{"OLD", "NEW", "LATER"}));
+    EXPECT_EQ(GroupEntries(), (std::vector<std::string> { "OLD", "NEW", "LATER" }));
 }
 
 TEST_F(FileCommandsFaults, AnUnreadableFileIsRefused)
@@ -228,7 +228,7 @@ TEST_F(FileCommandsFaults, AnUnreadableFileIsRefused)
     const TFormState before = State();
     Retrieve(path);
     EXPECT_EQ(TakeRaised(),
-              std::vector<QString>{"File Open Failed::Cannot open the file: Permission denied::" + path + "."});
+        std::vector<QString> { "File Open Failed::Cannot open the file: Permission denied::" + path + "." });
     EXPECT_EQ(State(), before);
 }
 
@@ -276,47 +276,47 @@ TEST_F(FileCommandsFaults, ASaveThatCannotCompleteLeavesTheOldFile)
         bool anyTarget; // a Save As to another file fails as well
     };
     const TCase cases[] = {
-        {"the file is open elsewhere",
-         [&] {
-             holder = std::make_unique<platform::TPosixFile>(
-                 platform::TPosixFile::OpenExisting(Native(old), false, platform::TShareMode::Shared));
-             return true;
-         },
-         "File Open Failed::Sharing violation: the file is in use by another opener::" + old + ".", false},
-        {"too many participants for the format",
-         [this] {
-             for (int i = 0; i < 32767 - 1; ++i) {
-                 auto* user = new TCCUser(F().Participants.get(), &F());
-                 user->SetNames("N" + std::to_string(i), "X");
-                 F().Participants->Add(user->FullName(), user);
-             }
-             return true;
-         },
-         "Too many participants to save: 32768 (at most 32767)", true},
-        {"a template line too long for the format",
-         [this] {
-             F().MNotes->setLineWrapMode(QTextEdit::NoWrap);
-             F().SetTemplateLines({"Dear [M],", std::string(300, 'x')});
-             return true;
-         },
-         "Template line 2 is too long to save: 300 bytes (at most 255)", true},
-        {"a template character without a byte in the document's encoding",
-         [this] {
-             F().MNotes->setPlainText(QStringLiteral("Dear \u0141ukasz"));
-             return true;
-         },
-         "The text holds characters that cannot be stored.", true},
-        {"the folder is read-only",
-         [&] {
-             QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-             permissions = std::make_unique<TPermissionsApply>();
-             QFile probe(Path("probe"));
-             if (permissions->Active() && !probe.open(QIODevice::WriteOnly))
-                 return true;
-             probe.remove();
-             return false;
-         },
-         "File Open Failed::Cannot create a temporary file beside it: Permission denied::" + old + ".", true},
+        { "the file is open elsewhere",
+            [&] {
+                holder = std::make_unique<platform::TPosixFile>(
+                    platform::TPosixFile::OpenExisting(Native(old), false, platform::TShareMode::Shared));
+                return true;
+            },
+            "File Open Failed::Sharing violation: the file is in use by another opener::" + old + ".", false },
+        { "too many participants for the format",
+            [this] {
+                for (int i = 0; i < 32767 - 1; ++i) {
+                    auto* user = new TCCUser(F().Participants.get(), &F());
+                    user->SetNames("N" + std::to_string(i), "X");
+                    F().Participants->Add(user->FullName(), user);
+                }
+                return true;
+            },
+            "Too many participants to save: 32768 (at most 32767)", true },
+        { "a template line too long for the format",
+            [this] {
+                F().MNotes->setLineWrapMode(QTextEdit::NoWrap);
+                F().SetTemplateLines({ "Dear [M],", std::string(300, 'x') });
+                return true;
+            },
+            "Template line 2 is too long to save: 300 bytes (at most 255)", true },
+        { "a template character without a byte in the document's encoding",
+            [this] {
+                F().MNotes->setPlainText(QStringLiteral("Dear \u0141ukasz"));
+                return true;
+            },
+            "The text holds characters that cannot be stored.", true },
+        { "the folder is read-only",
+            [&] {
+                QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+                permissions = std::make_unique<TPermissionsApply>();
+                QFile probe(Path("probe"));
+                if (permissions->Active() && !probe.open(QIODevice::WriteOnly))
+                    return true;
+                probe.remove();
+                return false;
+            },
+            "File Open Failed::Cannot create a temporary file beside it: Permission denied::" + old + ".", true },
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -352,9 +352,10 @@ TEST_F(FileCommandsFaults, SaveAsOntoAFolderIsRefused)
     ASSERT_TRUE(QDir().mkdir(folder));
     WriteBytes(folder + "/inside", "x");
     SaveAs(folder);
-    EXPECT_EQ(TakeRaised(), std::vector<QString>{"File Open Failed::Cannot open the file: it is a folder::" + folder + "."});
+    EXPECT_EQ(TakeRaised(),
+        std::vector<QString> { "File Open Failed::Cannot open the file: it is a folder::" + folder + "." });
     EXPECT_EQ(F().CurrentFileName, Native(Path("old.kks")));
-    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"inside"});
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList { "inside" });
 }
 
 TEST_F(FileCommandsFaults, ASaveFailingAfterAnyNumberOfBytesLeavesTheOldDocumentIntact)
@@ -364,7 +365,7 @@ TEST_F(FileCommandsFaults, ASaveFailingAfterAnyNumberOfBytesLeavesTheOldDocument
     AddGroup("THIRD");
     AddParticipant("EVE", "THIRD");
     F().BGo->click();
-    F().SetTemplateLines({"A new template", "for [M] and [G]"});
+    F().SetTemplateLines({ "A new template", "for [M] and [G]" });
     ASSERT_TRUE(TakeRaised().empty());
     const TFormState state = State();
     const QStringList entries = Entries();

@@ -35,7 +35,7 @@ TEST_F(FileCommandsTest, DialogsCarryTheirExtensionFiltersAndStartingPlaces)
     // Save with a file name asks nothing: three dialogs for four commands.
     ASSERT_EQ(fileDialogs.saveRequests.size(), 3u);
     const QString programFolder = QCoreApplication::applicationDirPath();
-    const QString presets[] = {QString(), QString(), Path("party.kks")};
+    const QString presets[] = { QString(), QString(), Path("party.kks") };
     for (std::size_t i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
         const TFileDialogRequest& save = fileDialogs.saveRequests[i];
@@ -54,21 +54,21 @@ TEST_F(FileCommandsTest, RetrieveWarnsOnlyWhileAListExistsAndCancelChangesNothin
         bool warns;
     };
     const TCase cases[] = {
-        {"no document", [] {}, false},
-        {"a group only", [this] { AddGroup("SMITH"); }, true},
-        {"groups and participants", [this] { BuildSmallRegister(); }, true},
-        {"both lists emptied",
-         [this] {
-             AddGroup("SMITH");
-             AddParticipant("ANN", "SMITH");
-             ClickLine(F().MGivers, 0);
-             F().BDelPart->click();
-             ClickLine(F().MGroups, 0);
-             F().BDelGroup->click();
-             ASSERT_TRUE(F().GroupNames && F().GroupNames->Empty());
-             ASSERT_TRUE(F().Participants && F().Participants->Empty());
-         },
-         true},
+        { "no document", [] {}, false },
+        { "a group only", [this] { AddGroup("SMITH"); }, true },
+        { "groups and participants", [this] { BuildSmallRegister(); }, true },
+        { "both lists emptied",
+            [this] {
+                AddGroup("SMITH");
+                AddParticipant("ANN", "SMITH");
+                ClickLine(F().MGivers, 0);
+                F().BDelPart->click();
+                ClickLine(F().MGroups, 0);
+                F().BDelGroup->click();
+                ASSERT_TRUE(F().GroupNames && F().GroupNames->Empty());
+                ASSERT_TRUE(F().Participants && F().Participants->Empty());
+            },
+            true },
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,7 +84,7 @@ TEST_F(FileCommandsTest, RetrieveWarnsOnlyWhileAListExistsAndCancelChangesNothin
         Retrieve(std::nullopt, false);
         const std::vector<TShownMessage> shown = messages.Take();
         if (c.warns) {
-            ASSERT_EQ(shown, std::vector<TShownMessage>({{TShownMessage::Warning, kWarning}}));
+            ASSERT_EQ(shown, std::vector<TShownMessage>({ { TShownMessage::Warning, kWarning } }));
             EXPECT_TRUE(fileDialogs.openRequests.empty());
             EXPECT_TRUE(PanelOpen());
             EXPECT_EQ(State(), before);
@@ -117,9 +117,9 @@ TEST_F(FileCommandsTest, ADrawnRegisterWithADeletedGroupComesBackAsItWasSaved)
     AddParticipant("MIKE", "ROSS");
     ClickLine(F().MGroups, 1);
     F().BDelGroup->click();
-    ASSERT_EQ(GroupEntries(), (std::vector<std::string>{"SMITH", ".", "JONES", "MIKE"}));
+    ASSERT_EQ(GroupEntries(), (std::vector<std::string> { "SMITH", ".", "JONES", "MIKE" }));
     // Blank lines and blanks at either end are part of the template.
-    F().SetTemplateLines({"Dear [M],   ", "", "  you give to [G].  ", "\xC9t\xE9 \x80 5"});
+    F().SetTemplateLines({ "Dear [M],   ", "", "  you give to [G].  ", "\xC9t\xE9 \x80 5" });
     F().BGo->click();
     ASSERT_TRUE(TakeRaised().empty());
     for (const std::string& key : ParticipantKeys())
@@ -149,7 +149,7 @@ TEST_F(FileCommandsTest, APartialAssignmentComesBackPartialAndSorted)
     const TFormState saved = State();
 
     NewForm();
-    F().SetTemplateLines({"something else"});
+    F().SetTemplateLines({ "something else" });
     Retrieve(Path("partial.kks"));
     const TFormState retrieved = State();
     EXPECT_EQ(retrieved.participants, saved.participants);
@@ -167,7 +167,7 @@ TEST_F(FileCommandsTest, TheMemosWrappedLinesAreStoredAsDisplayedAndComeBackOneL
     std::string paragraph;
     for (int i = 0; i < 40; ++i)
         paragraph += "present" + std::to_string(i) + " ";
-    F().SetTemplateLines({"Dear [M],", paragraph, std::string(150, 'W')});
+    F().SetTemplateLines({ "Dear [M],", paragraph, std::string(150, 'W') });
     const std::vector<std::string> displayed = F().TemplateLines();
     ASSERT_GT(displayed.size(), 4u) << "the long lines wrap in the memo";
 
@@ -186,23 +186,23 @@ TEST_F(FileCommandsTest, IncompleteDocumentsAreReportedAndLeaveNoRegister)
         bool templateStored; // read back (groups were stored) or left as it was
     };
     const TCase cases[] = {
-        {"a group, and Add Participant cancelled",
-         [this] {
-             AddGroup("SMITH");
-             F().BNewPart->click();
-             F().BCancel->click();
-         },
-         true},
-        {"every participant and group deleted",
-         [this] {
-             AddGroup("SMITH");
-             AddParticipant("ANN", "SMITH");
-             ClickLine(F().MGivers, 0);
-             F().BDelPart->click();
-             ClickLine(F().MGroups, 0);
-             F().BDelGroup->click();
-         },
-         false},
+        { "a group, and Add Participant cancelled",
+            [this] {
+                AddGroup("SMITH");
+                F().BNewPart->click();
+                F().BCancel->click();
+            },
+            true },
+        { "every participant and group deleted",
+            [this] {
+                AddGroup("SMITH");
+                AddParticipant("ANN", "SMITH");
+                ClickLine(F().MGivers, 0);
+                F().BDelPart->click();
+                ClickLine(F().MGroups, 0);
+                F().BDelGroup->click();
+            },
+            false },
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,7 +210,7 @@ TEST_F(FileCommandsTest, IncompleteDocumentsAreReportedAndLeaveNoRegister)
         c.build();
         ASSERT_TRUE(F().GroupNames && F().Participants);
         ASSERT_TRUE(F().Participants->Empty());
-        F().SetTemplateLines({"Stored [M]"});
+        F().SetTemplateLines({ "Stored [M]" });
         const QString path = Path(QString::fromLatin1(c.name).replace(' ', '-') + ".kks");
         SaveAs(path);
         ASSERT_TRUE(TakeRaised().empty());
@@ -219,16 +219,17 @@ TEST_F(FileCommandsTest, IncompleteDocumentsAreReportedAndLeaveNoRegister)
         NewForm();
         AddGroup("OLD");
         AddParticipant("OLD", "TIMER");
-        F().SetTemplateLines({"Mine"});
+        F().SetTemplateLines({ "Mine" });
         messages.Take();
         Retrieve(path);
-        EXPECT_EQ(messages.Take(), std::vector<TShownMessage>({{TShownMessage::Warning, kWarning},
-                                                                {TShownMessage::ErrorBox, "File " + path + " incomplete"}}));
+        EXPECT_EQ(messages.Take(),
+            std::vector<TShownMessage>(
+                { { TShownMessage::Warning, kWarning }, { TShownMessage::ErrorBox, "File " + path + " incomplete" } }));
         EXPECT_FALSE(F().GroupNames);
         EXPECT_FALSE(F().Participants);
         EXPECT_TRUE(Lines(F().MGivers).empty());
         EXPECT_TRUE(Lines(F().MGroups).empty());
-        EXPECT_EQ(F().TemplateLines(), std::vector<std::string>{c.templateStored ? "Stored [M]" : "Mine"});
+        EXPECT_EQ(F().TemplateLines(), std::vector<std::string> { c.templateStored ? "Stored [M]" : "Mine" });
         EXPECT_EQ(F().CurrentFileName, Native(path)); // the file is named anyway
         EXPECT_TRUE(F().TakersSorted());
     }
@@ -238,8 +239,7 @@ TEST_F(FileCommandsTest, SavingWithoutBothListsRaisesAndTouchesNothing)
 {
     WriteBytes(Path("old.kks"), "old bytes");
     const std::function<void()> registers[] = {
-        [] {},
-        [this] { AddGroup("SMITH"); }, // Add Participant never used
+        [] {}, [this] { AddGroup("SMITH"); }, // Add Participant never used
     };
     for (const auto& build : registers) {
         NewForm();
@@ -249,11 +249,11 @@ TEST_F(FileCommandsTest, SavingWithoutBothListsRaisesAndTouchesNothing)
         EXPECT_EQ(TakeRaised(), std::vector<QString>(2, "Insufficient Information in Lists to Save."));
         EXPECT_TRUE(F().CurrentFileName.empty());
         EXPECT_EQ(Bytes(Path("old.kks")), "old bytes");
-        EXPECT_EQ(Entries(), QStringList{"old.kks"});
+        EXPECT_EQ(Entries(), QStringList { "old.kks" });
 
         F().CurrentFileName = Native(Path("old.kks"));
         Save();
-        EXPECT_EQ(TakeRaised(), std::vector<QString>{"Insufficient Information in Lists to Save."});
+        EXPECT_EQ(TakeRaised(), std::vector<QString> { "Insufficient Information in Lists to Save." });
         EXPECT_EQ(Bytes(Path("old.kks")), "old bytes");
     }
 }
@@ -271,7 +271,7 @@ TEST_F(FileCommandsTest, SaveWritesToTheCurrentFileAndChangesNothingInMemory)
     EXPECT_TRUE(TakeRaised().empty());
     EXPECT_EQ(State(), drawn);
     EXPECT_NE(Bytes(Path("first.kks")), first) << "the draw was saved over the first file";
-    EXPECT_EQ(Entries(), QStringList{"first.kks"});
+    EXPECT_EQ(Entries(), QStringList { "first.kks" });
 
     // After a Retrieve, Save writes back to the retrieved file.
     SaveAs(Path("second.kks"));
@@ -280,9 +280,9 @@ TEST_F(FileCommandsTest, SaveWritesToTheCurrentFileAndChangesNothingInMemory)
     Save();
     NewForm();
     Retrieve(Path("first.kks"));
-    EXPECT_EQ(GroupEntries(), (std::vector<std::string>{"SMITH", "JONES", "MIKE", "EXTRA"}));
+    EXPECT_EQ(GroupEntries(), (std::vector<std::string> { "SMITH", "JONES", "MIKE", "EXTRA" }));
     Retrieve(Path("second.kks"));
-    EXPECT_EQ(GroupEntries(), (std::vector<std::string>{"SMITH", "JONES", "MIKE"}));
+    EXPECT_EQ(GroupEntries(), (std::vector<std::string> { "SMITH", "JONES", "MIKE" }));
 }
 
 TEST_F(FileCommandsTest, RetrieveKeepsTheCurrentGroupForTheNextParticipant)

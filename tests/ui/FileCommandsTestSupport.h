@@ -16,13 +16,16 @@
 #include <string>
 #include <vector>
 
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 struct TParticipantState {
     std::string key, first, last;
     int group = 0;
     std::string taker, giver; // keys, empty when none
-    bool ownedByForm = true;  // the record's Owner is the window and its OwnerList the list
+    bool ownedByForm = true; // the record's Owner is the window and its OwnerList the list
     bool operator==(const TParticipantState&) const = default;
 };
 
@@ -45,10 +48,11 @@ inline void PrintTo(const TFormState& s, std::ostream* out)
         *out << " '" << g << "'";
     *out << "; participants" << (s.hasParticipants ? "" : "(absent)") << ":";
     for (const auto& p : s.participants)
-        *out << " " << p.key << "[" << p.group << "]->" << p.taker << "<-" << p.giver << (p.ownedByForm ? "" : "!owner");
+        *out << " " << p.key << "[" << p.group << "]->" << p.taker << "<-" << p.giver
+             << (p.ownedByForm ? "" : "!owner");
     *out << "; template " << s.templateLines.size() << " lines; file '" << s.fileName << "'; "
-         << (s.takersSorted ? "sorted" : "aligned") << "; " << s.giverLines.size() << "/" << s.takerLines.size()
-         << "/" << s.groupLines.size() << " lines shown}";
+         << (s.takersSorted ? "sorted" : "aligned") << "; " << s.giverLines.size() << "/" << s.takerLines.size() << "/"
+         << s.groupLines.size() << " lines shown}";
 }
 
 class FileCommandsTest : public FormTest {
@@ -88,8 +92,8 @@ protected:
     /// The folder's entries, hidden ones included (a temporary file would be hidden).
     QStringList Entries() const
     {
-        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                          QDir::Name);
+        return QDir(dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 
     TFormState State() const
@@ -128,21 +132,21 @@ protected:
     /// File > Retrieve, answering the warning (if asked) and the open dialog.
     void Retrieve(const std::optional<QString>& chosen, bool answerOk = true)
     {
-        messages.warningAnswers = {answerOk};
-        fileDialogs.answers = {chosen};
+        messages.warningAnswers = { answerOk };
+        fileDialogs.answers = { chosen };
         F().Retrieve1->trigger();
         messages.warningAnswers.clear();
         fileDialogs.answers.clear();
     }
     void SaveAs(const std::optional<QString>& chosen)
     {
-        fileDialogs.answers = {chosen};
+        fileDialogs.answers = { chosen };
         F().SaveAs1->trigger();
         fileDialogs.answers.clear();
     }
     void Save(const std::optional<QString>& chosenIfAsked = std::nullopt)
     {
-        fileDialogs.answers = {chosenIfAsked};
+        fileDialogs.answers = { chosenIfAsked };
         F().Save1->trigger();
         fileDialogs.answers.clear();
     }
@@ -168,7 +172,7 @@ protected:
         AddParticipant("DAVE", "JONES");
         AddGroup("MIKE");
         AddParticipant("MIKE", "ROSS");
-        F().SetTemplateLines({"Dear [M],", "you give to [G]."});
+        F().SetTemplateLines({ "Dear [M],", "you give to [G]." });
         messages.Take();
     }
 };
