@@ -69,6 +69,9 @@ void TListBox::SetLines(std::vector<TListLine> lines)
     if (sorted_)
         SortLines(lines);
     model_->Assign(std::move(lines));
+    // New lines are shown from the first, as a freshly filled box shows them.
+    LayOut();
+    verticalScrollBar()->setValue(0);
 }
 
 const std::string& TListBox::Line(int index) const { return model_->Lines().at(static_cast<std::size_t>(index)).Text; }
@@ -155,6 +158,18 @@ void TListBox::keyPressEvent(QKeyEvent* event)
     QListView::keyPressEvent(event);
     if (currentIndex() != before || ItemIndex() != selectedBefore)
         emit Click();
+}
+
+void TListBox::mousePressEvent(QMouseEvent* event)
+{
+    // A press below the last line keeps the selection: Ok of "Edit Group Name" reads
+    // the selected line, and it must not vanish under the user's hand.
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
+    QListView::mousePressEvent(event);
 }
 
 void TListBox::mouseDoubleClickEvent(QMouseEvent* event)

@@ -1,0 +1,143 @@
+#pragma once
+// Scripted stand-ins for the platform services: they record what the window asks
+// and answer what the test has set up, so no dialog ever blocks.
+
+#include "platform/gui/FileDialogService.h"
+#include "platform/gui/HelpViewer.h"
+#include "platform/gui/MessageService.h"
+#include "print/PrinterService.h"
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct TShownMessage {
+    enum Kind { ErrorBox, ApplicationError, Warning } kind;
+    QString text;
+    bool operator==(const TShownMessage&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const TShownMessage& m)
+{
+    static const char* kinds[] = {"ErrorBox", "ApplicationError", "Warning"};
+    return out << kinds[m.kind] << "(\"" << m.text.toStdString() << "\")";
+}
+
+class TFakeMessages : public IMessageService {
+public:
+    std::vector<TShownMessage> shown;
+    std::deque<bool> warningAnswers;
+    /// Runs while a message is "on screen", to look at the window behind it.
+    std::function<void(const TShownMessage&)> whileShown;
+
+    void ErrorBox(const QString& text) override { Record({TShownMessage::ErrorBox, text}); }
+    void ApplicationError(const QString& text) override { Record({TShownMessage::ApplicationError, text}); }
+    bool WarningOkCancel(const QString& text) override
+    {
+        Record({TShownMessage::Warning, text});
+        if (warningAnswers.empty())
+            return false;
+        const bool answer = warningAnswers.front();
+        warningAnswers.pop_front();
+        return answer;
+    }
+
+    std::vector<TShownMessage> Take() { return std::exchange(shown, {}); }
+
+private:
+    void Record(const TShownMessage& message)
+    {
+        shown.push_back(message);
+        if (whileShown)
+            whileShown(message);
+    }
+};
+
+class TFakeFileDialogs : public IFileDialogService {
+public:
+    std::vector<TFileDialogRequest> openRequests;
+    std::vector<TFileDialogRequest> saveRequests;
+    std::deque<std::optional<QString>> answers;
+
+    std::optional<QString> GetOpenFileName(const TFileDialogRequest& request) override
+    {
+        openRequests.push_back(request);
+        return Next();
+    }
+    std::optional<QString> GetSaveFileName(const TFileDialogRequest& request) override
+    {
+        saveRequests.push_back(request);
+        return Next();
+    }
+
+private:
+    std::optional<QString> Next()
+    {
+        if (answers.empty())
+            return std::nullopt;
+        const bool chosen = answers.front().has_value();
+        const QString path = answers.front().value_or(QString());
+        answers.pop_front();
+        if (!chosen)
+            return std::nullopt;
+        return path;
+    }
+};
+
+class TFakeHelp : public IHelpViewer {
+public:
+    std::vector<std::pair<QString, int>> shown;
+    void ShowTopic(const QString& helpFile, int context) override { shown.emplace_back(helpFile, context); }
+};
+
+/// A printer whose jobs write every call into one log that outlives the job.
+class TFakePrinter : public IPrinterService {
+public:
+    enum class TAnswer { Job, Cancel, Fail };
+    TAnswer answer = TAnswer::Job;
+    int jobsOpened = 0;
+    std::vector<std::string> log; ///< "begin", "page", "end", "text:<TEXT>"
+
+    std::unique_ptr<TCanvas> OpenJob() override
+    {
+        ++jobsOpened;
+        if (answer == TAnswer::Fail)
+            throw EPrintError("No printer available");
+        if (answer == TAnswer::Cancel)
+            return nullptr;
+        return std::make_unique<TLogCanvas>(log);
+    }
+
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> texts;
+        for (const std::string& entry : log)
+            if (entry.rfind("text:", 0) == 0)
+                texts.push_back(entry.substr(5));
+        return texts;
+    }
+
+private:
+    class TLogCanvas : public TCanvas {
+    public:
+        explicit TLogCanvas(std::vector<std::string>& log) : log_(log) {}
+        void BeginDocument() override { log_.push_back("begin"); }
+        void NewPage() override { log_.push_back("page"); }
+        void EndDocument() override { log_.push_back("end"); }
+        TRect ClipRect() const override { return {0, 0, 4960, 7015}; }
+        int FontSize() const override { return size_; }
+        void SetFontSize(int points) override { size_ = points; }
+        int TextWidth(std::string_view text) override { return size_ * static_cast<int>(text.size()) / 2; }
+        int TextHeight(std::string_view) override { return 2 * size_; }
+        void TextOut(int, int, std::string_view text) override { log_.push_back("text:" + std::string(text)); }
+        bool IsPrinterCanvas() const override { return true; }
+
+    private:
+        std::vector<std::string>& log_;
+        int size_ = 10;
+    };
+};

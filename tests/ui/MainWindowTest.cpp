@@ -1,0 +1,294 @@
+// The main window as it starts, and the rebuild of its three lists.
+
+#include "FormFixture.h"
+
+#include <QAccessible>
+#include <QFontMetrics>
+#include <QMenuBar>
+#include <QStyle>
+
+#include <cmath>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+int Scaled(const TCrisForm& form, int v) { return static_cast<int>(std::lround(v * form.LayoutScale())); }
+
+QString AccessibleName(QObject* object)
+{
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+    return accessible != nullptr ? accessible->text(QAccessible::Name) : QStringLiteral("<none>");
+}
+
+TEST_F(FormTest, StartsWithNoDocumentEmptyListsAndEveryCommandEnabled)
+{
+    EXPECT_EQ("CrisForm", F().objectName());
+    EXPECT_EQ("Tinselwick", F().windowTitle());
+    EXPECT_EQ(nullptr, F().GroupNames);
+    EXPECT_EQ(nullptr, F().Participants);
+    EXPECT_EQ(emNone, F().EditMode);
+    EXPECT_EQ("", F().CurrentGroup);
+    EXPECT_EQ("", F().CurrentFileName);
+    EXPECT_EQ(nullptr, F().CurrentParticipant);
+    EXPECT_EQ(0, F().MGivers->Count());
+    EXPECT_EQ(0, F().MTakers->Count());
+    EXPECT_EQ(0, F().MGroups->Count());
+    EXPECT_TRUE(F().PEdit->isHidden());
+    EXPECT_TRUE(F().MNotes->isHidden());
+    EXPECT_TRUE(CommandsEnabled());
+    EXPECT_TRUE(F().BEditNotes->isEnabled());
+    EXPECT_TRUE(F().MGivers->Sorted());
+    EXPECT_FALSE(F().MTakers->Sorted()); // aligned mode
+    EXPECT_FALSE(F().MGroups->Sorted());
+    EXPECT_FALSE(F().MTakers->isEnabled());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+struct Place {
+    const char* name;
+    const char* caption; // nullptr: a control without a caption
+    int left, top, width, height; // width 0: a label, placed by its corner
+};
+
+TEST_F(FormTest, EveryControlHasItsNameCaptionAndPlace)
+{
+    const Place places[] = {
+        {"LUserList", "List of Participants", 32, 30, 0, 0},
+        {"LTakerList", "Assigned to Participants", 200, 30, 0, 0},
+        {"LGroupList", "List of Groups", 376, 30, 0, 0},
+        {"MGivers", nullptr, 32, 48, 121, 97},
+        {"MTakers", nullptr, 200, 48, 121, 97},
+        {"MGroups", nullptr, 376, 48, 121, 97},
+        {"BNewPart", "Add Participant", 15, 175, 100, 25},
+        {"BEditPart", "Edit Participant", 15, 215, 100, 25},
+        {"BDelPart", "Delete Participant", 15, 255, 100, 25},
+        {"BNewGroup", "Add Group", 170, 175, 100, 25},
+        {"BEditGroup", "Edit Group Name", 170, 215, 100, 25},
+        {"BDelGroup", "Delete Group", 170, 255, 100, 25},
+        {"BGo", "Do Assignment ", 330, 175, 100, 25},
+        {"BEditNotes", "Edit Notes", 328, 255, 100, 26},
+        {"BPrint", "Print Letters", 490, 175, 100, 25},
+        {"BOneLetter", "Test Letter", 490, 215, 100, 25},
+        {"BTest", "Print List Test", 490, 255, 100, 25},
+        {"MNotes", nullptr, 8, 24, 433, 265},
+        {"PEdit", nullptr, 136, 104, 353, 121},
+        {"LCurGroup", "LCurGroup", 8, 8, 0, 0},
+        {"LFirstName", "New  Group Name", 8, 24, 0, 0},
+        {"LLastName", "Last Name", 176, 24, 0, 0},
+        {"EFirstName", "EFirstName", 8, 48, 137, 21},
+        {"ELastName", "ELastName", 176, 48, 161, 21},
+        {"BOk", "Ok", 176, 80, 75, 25},
+        {"BCancel", "Cancel", 72, 80, 75, 25},
+    };
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.name);
+        auto* widget = F().findChild<QWidget*>(QString::fromLatin1(place.name));
+        ASSERT_NE(nullptr, widget);
+        EXPECT_EQ(QPoint(Scaled(F(), place.left), Scaled(F(), place.top)), widget->pos());
+        if (place.width != 0) {
+            EXPECT_EQ(QSize(Scaled(F(), place.width), Scaled(F(), place.height)), widget->size());
+        }
+        if (place.caption == nullptr)
+            continue;
+        QString text;
+        if (auto* button = qobject_cast<QPushButton*>(widget))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(widget))
+            text = label->text();
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+            text = edit->text();
+        EXPECT_EQ(QString::fromLatin1(place.caption), text);
+    }
+}
+
+TEST_F(FormTest, NoButtonCaptionIsCutByItsButton)
+{
+    EXPECT_GE(F().LayoutScale(), 1.0);
+    for (QPushButton* button : F().findChildren<QPushButton*>()) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        const QFontMetrics metrics(button->font());
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        EXPECT_LE(metrics.horizontalAdvance(button->text()) + 2 * margin, button->width());
+        EXPECT_LE(metrics.height(), button->height());
+    }
+    // Every label stays clear of the control to its right.
+    EXPECT_LT(F().LUserList->geometry().right(), F().LTakerList->x());
+    EXPECT_LT(F().LTakerList->geometry().right(), F().LGroupList->x());
+    // The lists show at least seven lines, so the fifth-line rule of the rebuild has room.
+    const int lineHeight = F().MGivers->sizeHintForRow(0) > 0 ? F().MGivers->sizeHintForRow(0) : 13;
+    EXPECT_GE(F().MGivers->viewport()->height() / lineHeight, 6);
+}
+
+TEST_F(FormTest, TabOrderFollowsTheDesignedSequence)
+{
+    const std::vector<QWidget*> expected = {
+        F().BNewPart,  F().BDelPart,  F().BNewGroup,  F().BDelGroup, F().BGo,     F().BTest,
+        F().BPrint,    F().EFirstName, F().ELastName, F().BOk,       F().BCancel, F().BEditPart,
+        F().BEditGroup, F().MGivers,  F().MTakers,    F().MGroups,   F().MNotes,  F().BEditNotes,
+        F().BOneLetter,
+    };
+    std::vector<QWidget*> chain;
+    QWidget* widget = F().BNewPart;
+    do {
+        if (std::find(expected.begin(), expected.end(), widget) != expected.end())
+            chain.push_back(widget);
+        widget = widget->nextInFocusChain();
+    } while (widget != F().BNewPart && chain.size() < 40);
+    EXPECT_EQ(expected, chain);
+}
+
+TEST_F(FormTest, MenusOfferTheFileCommandsAndHelpWithF1)
+{
+    EXPECT_EQ("MainMenu1", F().menuBar()->objectName());
+    EXPECT_EQ("File", F().FileOnMenu->title());
+    EXPECT_EQ("Help", F().Help1->title());
+    const std::vector<std::pair<QAction*, const char*>> items = {
+        {F().Retrieve1, "Retrieve"}, {F().Save1, "Save"}, {F().SaveAs1, "Save As"},
+        {F().Help2, "Help "},        {F().About1, "About"},
+    };
+    for (const auto& [action, caption] : items)
+        EXPECT_EQ(QString::fromLatin1(caption), action->text());
+    EXPECT_EQ((QList<QAction*>{F().Retrieve1, F().Save1, F().SaveAs1}), F().FileOnMenu->actions());
+    EXPECT_EQ((QList<QAction*>{F().Help2, F().About1}), F().Help1->actions());
+    EXPECT_EQ(QKeySequence(Qt::Key_F1), F().Help2->shortcut());
+}
+
+TEST_F(FormTest, EveryControlHasAnAccessibleName)
+{
+    for (QPushButton* button : F().findChildren<QPushButton*>())
+        EXPECT_EQ(button->text(), AccessibleName(button)) << button->objectName().toStdString();
+    EXPECT_EQ("List of Participants", AccessibleName(F().MGivers));
+    EXPECT_EQ("Assigned to Participants", AccessibleName(F().MTakers));
+    EXPECT_EQ("List of Groups", AccessibleName(F().MGroups));
+    EXPECT_EQ("Letter template", AccessibleName(F().MNotes));
+
+    // The fields are named by the label above them, which follows the panel's mode.
+    F().BNewGroup->click();
+    EXPECT_EQ("New Group Name", AccessibleName(F().EFirstName));
+    F().BOk->click();
+    AddGroup(QStringLiteral("red"));
+    F().BNewPart->click();
+    EXPECT_EQ("First Name", AccessibleName(F().EFirstName));
+    EXPECT_EQ("Last Name", AccessibleName(F().ELastName));
+}
+
+// ---- RefreshLists -----------------------------------------------------------------
+
+TEST_F(FormTest, ParticipantsAreListedByDisplayTextSoGroupTenComesBeforeTwo)
+{
+    for (int g = 1; g <= 12; ++g) {
+        AddGroup(QStringLiteral("G%1").arg(g));
+        AddParticipant(QStringLiteral("P%1").arg(g), QStringLiteral("X"));
+    }
+    AddParticipant(QStringLiteral("anna"), QStringLiteral("x")); // group 12 again
+    EXPECT_EQ((Strings{"1 P1 X", "10 P10 X", "11 P11 X", "12 ANNA X", "12 P12 X", "2 P2 X", "3 P3 X", "4 P4 X",
+                       "5 P5 X", "6 P6 X", "7 P7 X", "8 P8 X", "9 P9 X"}),
+              Lines(F().MGivers));
+    // Each line carries its record.
+    for (int i = 0; i < F().MGivers->Count(); ++i)
+        EXPECT_EQ(F().MGivers->Line(i), dynamic_cast<TCCUser*>(F().MGivers->Object(i))->DisplayName());
+    EXPECT_EQ(12, F().MGroups->Count());
+    EXPECT_EQ("G12", F().MGroups->Line(11));
+}
+
+TEST_F(FormTest, ARecordWithoutGroupIsListedWithoutNumber)
+{
+    AddGroup(QStringLiteral("A"));
+    AddParticipant(QStringLiteral("ann"), QStringLiteral("smith"));
+    Participant("ANNSMITH")->GroupNo = -1;
+    F().RefreshLists();
+    EXPECT_EQ((Strings{"ANN SMITH"}), Lines(F().MGivers));
+}
+
+TEST_F(FormTest, TakersAreListedOnlyWhenTheFirstListedParticipantHasOne)
+{
+    AddGroup(QStringLiteral("A"));
+    AddParticipant(QStringLiteral("ann"), QStringLiteral("a"));
+    AddGroup(QStringLiteral("B"));
+    AddParticipant(QStringLiteral("bob"), QStringLiteral("b"));
+    AddParticipant(QStringLiteral("cat"), QStringLiteral("b"));
+
+    Link("BOBB", "ANNA"); // not the first line ("1 ANN A")
+    F().RefreshLists();
+    EXPECT_EQ(0, F().MTakers->Count());
+
+    Link("ANNA", "CATB");
+    F().RefreshLists();
+    EXPECT_EQ((Strings{"2 CAT B", "1 ANN A", kNotAssignedLine}), Lines(F().MTakers));
+    EXPECT_EQ(Participant("CATB"), F().MTakers->Object(0));
+    EXPECT_EQ(nullptr, F().MTakers->Object(2));
+    // Aligned mode: the first unassigned line and its participant are selected.
+    EXPECT_EQ(2, F().MTakers->ItemIndex());
+    EXPECT_EQ(2, F().MGivers->ItemIndex());
+    EXPECT_EQ("2 CAT B", F().MGivers->Line(2));
+}
+
+TEST_F(FormTest, AlignedModeWithoutUnassignedLineKeepsTheClickedParticipantSelected)
+{
+    AddGroup(QStringLiteral("A"));
+    AddParticipant(QStringLiteral("ann"), QStringLiteral("a"));
+    AddParticipant(QStringLiteral("amy"), QStringLiteral("a"));
+    AddParticipant(QStringLiteral("al"), QStringLiteral("a"));
+    ClickLine(F().MGivers, 1);
+    EXPECT_EQ(Participant("AMYA"), F().CurrentParticipant);
+    EXPECT_EQ(1, F().MGivers->ItemIndex());
+    // So Edit works on the participant the user clicked.
+    F().BEditPart->click();
+    EXPECT_EQ("AMY", F().EFirstName->text());
+}
+
+TEST_F(FormTest, SortedModeShowsTheCurrentParticipantAsFifthLineAndAlignsTheTakers)
+{
+    for (const char* group : {"A", "B"}) {
+        AddGroup(QString::fromLatin1(group));
+        for (int i = 0; i < 6; ++i)
+            AddParticipant(QStringLiteral("P%1").arg(i), QString::fromLatin1(group));
+    }
+    F().BGo->click();
+    ASSERT_TRUE(messages.shown.empty());
+    ASSERT_TRUE(F().MTakers->Sorted());
+    ASSERT_EQ(12, F().MTakers->Count());
+
+    ClickLine(F().MGivers, 6);
+    EXPECT_EQ(6, F().MGivers->ItemIndex());
+    EXPECT_EQ(2, F().MGivers->TopIndex());
+    EXPECT_EQ(2, F().MTakers->TopIndex());
+    EXPECT_EQ(-1, F().MTakers->ItemIndex());
+
+    ClickLine(F().MGivers, 3); // index 3 or less: no scrolling
+    EXPECT_EQ(3, F().MGivers->ItemIndex());
+    EXPECT_EQ(0, F().MGivers->TopIndex());
+    EXPECT_EQ(0, F().MTakers->TopIndex());
+}
+
+TEST_F(FormTest, ClearDocumentForgetsTheRegisterButKeepsTheCurrentGroup)
+{
+    AddGroup(QStringLiteral("A"));
+    AddParticipant(QStringLiteral("ann"), QStringLiteral("a"));
+    F().CurrentFileName = "/tmp/x.kks";
+    F().SetTakersSorted(true);
+    F().ClearDocument();
+    EXPECT_EQ(nullptr, F().GroupNames);
+    EXPECT_EQ(nullptr, F().Participants);
+    EXPECT_EQ(nullptr, F().CurrentParticipant);
+    EXPECT_EQ("A", F().CurrentGroup);
+    EXPECT_EQ("/tmp/x.kks", F().CurrentFileName);
+    EXPECT_TRUE(F().TakersSorted());
+    EXPECT_EQ(0, F().MGivers->Count());
+    EXPECT_EQ(0, F().MGroups->Count());
+}
+
+TEST_F(FormTest, RaisedErrorIsShownWithFullStopAndTheProgramGoesOn)
+{
+    F().RunGuarded([] { throw std::runtime_error("Something went wrong"); });
+    F().RunGuarded([] { throw 42; });
+    ASSERT_EQ(2u, messages.shown.size());
+    EXPECT_EQ(Raised("Something went wrong."), messages.shown[0]);
+    EXPECT_EQ(TShownMessage::ApplicationError, messages.shown[1].kind);
+    // The window still works afterwards.
+    AddGroup(QStringLiteral("A"));
+    EXPECT_EQ((Strings{"A"}), GroupEntries());
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+// The small rules under the commands: name cleaning, the error display's full
+// stop, and the single-byte text border of the widgets.
+
+#include "platform/gui/QtAnsi.h"
+#include "ui/FmMainCC.h"
+#include "ui/NameRules.h"
+
+#include <QStringDecoder>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CleanCase {
+    const char* typed;
+    const char* cleaned;
+};
+
+class CleanNameTest : public ::testing::TestWithParam<CleanCase> {};
+
+TEST_P(CleanNameTest, TrimsUpperCasesAToZAndKeepsTheFirstWord)
+{
+    EXPECT_EQ(GetParam().cleaned, CleanName(GetParam().typed));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, CleanNameTest,
+                         ::testing::Values(CleanCase{"  mary ann  ", "MARY"}, CleanCase{"red team", "RED"},
+                                           CleanCase{"", ""}, CleanCase{"   ", ""},
+                                           CleanCase{"\t\x01 bob\r\n", "BOB"},
+                                           // only a blank splits: a tab inside the name stays
+                                           CleanCase{"a\tb c", "A\tB"},
+                                           // only a to z change: accented letters and digits stay
+                                           CleanCase{"\xe9lise", "\xe9LISE"}, CleanCase{"o'neil-2", "O'NEIL-2"},
+                                           CleanCase{".", "."}, CleanCase{" . x", "."},
+                                           // a non-breaking space (0xA0) is no blank and no trim
+                                           CleanCase{"ann\xa0lee", "ANN\xa0LEE"}));
+
+TEST(CutText, KeepsAtMostTheCapacity)
+{
+    EXPECT_EQ(std::string(60, 'A'), CutText(std::string(75, 'A'), kGroupNameCapacity));
+    EXPECT_EQ("ABC", CutText("ABC", 60));
+    // The current group holds as much as any group name, so every group can be found again.
+    EXPECT_EQ(kGroupNameCapacity, kCurrentGroupCapacity);
+}
+
+struct StopCase {
+    const char* message;
+    const char* shown;
+};
+
+class FullStopTest : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(FullStopTest, AddsAFullStopOnlyAfterACharacterSortingAfterIt)
+{
+    EXPECT_EQ(GetParam().shown, WithFullStop(GetParam().message));
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, FullStopTest,
+                         ::testing::Values(StopCase{"One Group is too Big", "One Group is too Big."},
+                                           StopCase{"Change Item Not Found", "Change Item Not Found."},
+                                           StopCase{"ends in 7", "ends in 7."}, StopCase{"done.", "done."},
+                                           StopCase{"what!", "what!"}, StopCase{"(note)", "(note)"},
+                                           StopCase{"trailing blank ", "trailing blank "},
+                                           StopCase{"a-", "a-"}, StopCase{"path/", "path/."},
+                                           StopCase{"caf\xe9", "caf\xe9."}, StopCase{"", ""}));
+
+TEST(AnsiText, EveryByteRoundTripsAndAgreesWithTheSystemConverter)
+{
+    QStringDecoder system("windows-1252");
+    ASSERT_TRUE(system.isValid());
+    for (int b = 0; b < 256; ++b) {
+        const std::string byte(1, static_cast<char>(b));
+        const QString ours = AnsiToQString(byte);
+        ASSERT_EQ(1, ours.size()) << b;
+        const QString theirs = system.decode(QByteArrayView(byte.data(), 1));
+        if (theirs.size() == 1 && theirs.at(0) != QChar::ReplacementCharacter) {
+            EXPECT_EQ(theirs.at(0).unicode(), ours.at(0).unicode()) << "byte " << b;
+        }
+        EXPECT_EQ(byte, QStringToAnsi(ours).value_or("?")) << "byte " << b;
+    }
+}
+
+TEST(AnsiText, RefusesCharactersOutsideTheCodePageInsteadOfReplacingThem)
+{
+    EXPECT_EQ("\x80 \xe9\x8a", QStringToAnsi(QStringLiteral(u"\u20ac \u00e9\u0160")).value_or("?"));
+    EXPECT_FALSE(QStringToAnsi(QStringLiteral(u"\u0141ukasz")).has_value()); // Ł
+    EXPECT_FALSE(QStringToAnsi(QStringLiteral(u"snow \u2603")).has_value());
+    EXPECT_FALSE(QStringToAnsi(QString::fromUtf8("gift \xF0\x9F\x8E\x81")).has_value()); // beyond the BMP
+    EXPECT_THROW(QStringToAnsiChecked(QStringLiteral(u"\u0141")), std::invalid_argument);
+
+    TAnsiValidator validator;
+    int position = 0;
+    QString good = QStringLiteral(u"Ren\u00e9e");
+    QString bad = QStringLiteral(u"Ren\u0119e");
+    EXPECT_EQ(QValidator::Acceptable, validator.validate(good, position));
+    EXPECT_EQ(QValidator::Invalid, validator.validate(bad, position));
+}
+
+} // namespace

@@ -1,0 +1,255 @@
+// The template memo ("Edit Notes"), the help command and window, and the About box.
+
+#include "FormFixture.h"
+
+#include "platform/gui/QtHelpViewer.h"
+#include "print/DefaultTemplate.h"
+#include "ui/CCAbout.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// ---- The template memo --------------------------------------------------------------
+
+TEST_F(FormTest, EditNotesShowsTheMemoAndDisablesTheCommandsUntilEndEdit)
+{
+    F().BEditNotes->setFocus();
+    F().BEditNotes->click();
+    EXPECT_FALSE(F().MNotes->isHidden());
+    EXPECT_EQ("End Edit", F().BEditNotes->text());
+    EXPECT_TRUE(CommandsDisabled());
+    EXPECT_TRUE(F().BEditNotes->isEnabled());
+    EXPECT_TRUE(F().MGroups->isEnabled());
+    for (QAction* action : {F().Retrieve1, F().Save1, F().SaveAs1, F().Help2, F().About1})
+        EXPECT_TRUE(action->isEnabled());
+    EXPECT_NE(F().MNotes, F().focusWidget()); // showing the memo does not move the focus into it
+
+    F().BEditNotes->click();
+    EXPECT_TRUE(F().MNotes->isHidden());
+    EXPECT_EQ("Edit Notes", F().BEditNotes->text());
+    EXPECT_TRUE(CommandsEnabled());
+    EXPECT_EQ(DefaultTemplateLines(), F().TemplateLines());
+}
+
+TEST_F(FormTest, MemoCoversTheListsButNotItsButtonOrThePrintButtons)
+{
+    const QRect memo = F().MNotes->geometry();
+    for (QWidget* covered : std::vector<QWidget*>{F().MGivers, F().MTakers, F().BNewPart, F().BEditPart,
+                                                  F().BDelPart, F().BNewGroup, F().BEditGroup, F().BDelGroup, F().BGo})
+        EXPECT_TRUE(memo.contains(covered->geometry())) << covered->objectName().toStdString();
+    // The labels' places are covered (the last letter of the groups label may peek out, as it did
+    // in the pixel layout, by a few pixels).
+    for (QLabel* label : {F().LUserList, F().LTakerList, F().LGroupList})
+        EXPECT_TRUE(memo.contains(label->geometry().topLeft())) << label->objectName().toStdString();
+    EXPECT_TRUE(memo.contains(F().BEditNotes->geometry()));
+    // The button lies above the memo; the print buttons beside it.
+    const QObjectList& stack = F().centralWidget()->children();
+    EXPECT_GT(stack.indexOf(F().BEditNotes), stack.indexOf(F().MNotes));
+    for (QWidget* beside : {F().BPrint, F().BOneLetter, F().BTest})
+        EXPECT_FALSE(memo.intersects(beside->geometry()));
+    EXPECT_GT(F().MGroups->geometry().right(), memo.right());
+}
+
+TEST_F(FormTest, TemplateLinesAreTheLinesAsDisplayed)
+{
+    const std::string longLine = "You are requested to purchase and wrap a suitable present for [G] and bring it "
+                                 "along to the office party on the last Friday before the holidays, wrapped.";
+    F().SetTemplateLines({"Dear [M]", longLine, "", "Bye "});
+    const Strings lines = F().TemplateLines();
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ("Dear [M]", lines.front());
+    EXPECT_EQ("Bye ", lines.back());
+    EXPECT_EQ("", lines[lines.size() - 2]); // an empty line in the middle counts
+
+    // The long line comes back as several, broken after a blank, together the same text.
+    const Strings wrapped(lines.begin() + 1, lines.end() - 2);
+    ASSERT_GE(wrapped.size(), 2u);
+    std::string joined;
+    for (const std::string& part : wrapped) {
+        joined += part;
+        if (&part != &wrapped.back()) {
+            EXPECT_EQ(' ', part.back()) << part;
+        }
+    }
+    EXPECT_EQ(longLine, joined);
+}
+
+TEST_F(FormTest, AWordWiderThanTheMemoWrapsInsideItself)
+{
+    const std::string word(400, 'W');
+    F().SetTemplateLines({word});
+    const Strings lines = F().TemplateLines();
+    ASSERT_GE(lines.size(), 2u);
+    std::string joined;
+    for (const std::string& part : lines)
+        joined += part;
+    EXPECT_EQ(word, joined);
+}
+
+TEST_F(FormTest, AFinalEmptyLineDoesNotCount)
+{
+    F().MNotes->setPlainText(QStringLiteral("one\ntwo\n"));
+    EXPECT_EQ((Strings{"one", "two"}), F().TemplateLines());
+    F().MNotes->setPlainText(QStringLiteral("one\n\n"));
+    EXPECT_EQ((Strings{"one", ""}), F().TemplateLines());
+    F().MNotes->clear();
+    EXPECT_TRUE(F().TemplateLines().empty());
+    F().SetTemplateLines({});
+    EXPECT_TRUE(F().TemplateLines().empty());
+    F().SetTemplateLines({"caf\xe9 \x80"});
+    EXPECT_EQ((Strings{"caf\xe9 \x80"}), F().TemplateLines());
+}
+
+TEST_F(FormTest, MemoRefusesCharactersADocumentCannotStore)
+{
+    F().MNotes->clear();
+    Type(F().MNotes, QStringLiteral(u"Za\u0142\u00f3\u017e")); // the l with stroke is refused
+    QTest::keyClick(F().MNotes, Qt::Key_Return, Qt::ShiftModifier);           // a plain line break
+    Type(F().MNotes, QStringLiteral(u"\u20ac5"));
+    EXPECT_EQ((Strings{"Za\xf3\x9e", "\x80" "5"}), F().TemplateLines());
+
+    QApplication::clipboard()->setText(QStringLiteral(u"paste \u2603 me"));
+    F().MNotes->paste();
+    QApplication::clipboard()->setText(QStringLiteral(u" ok\u00e9"));
+    F().MNotes->paste();
+    EXPECT_EQ((Strings{"Za\xf3\x9e", "\x80" "5 ok\xe9"}), F().TemplateLines());
+}
+
+TEST_F(FormTest, NameFieldsRefuseCharactersADocumentCannotStore)
+{
+    F().EFirstName->clear();
+    Type(F().EFirstName, QStringLiteral(u"Jo\u0142\u00eb"));
+    EXPECT_EQ(QStringLiteral(u"Jo\u00eb"), F().EFirstName->text());
+    QApplication::clipboard()->setText(QStringLiteral(u"\u0141ukasz"));
+    F().EFirstName->paste();
+    EXPECT_EQ(QStringLiteral(u"Jo\u00eb"), F().EFirstName->text());
+    QApplication::clipboard()->setText(QStringLiteral(u"l\u00e9a"));
+    F().ELastName->clear();
+    F().ELastName->paste();
+    EXPECT_EQ(QStringLiteral(u"l\u00e9a"), F().ELastName->text());
+}
+
+TEST_F(FormTest, TypedAccentedNamesAreStoredInTheDocumentEncoding)
+{
+    AddGroup(QStringLiteral(u"s\u00fcd"));
+    AddParticipant(QStringLiteral(u"ren\u00e9e"), QStringLiteral(u"m\u00fcller"));
+    // Only a to z are upper-cased by the name rule.
+    EXPECT_EQ((Strings{"S\xfc" "D"}), GroupEntries());
+    EXPECT_EQ((Strings{"REN\xe9" "EM\xfc" "LLER"}), ParticipantKeys());
+    EXPECT_EQ(QStringLiteral(u"1 REN\u00e9E M\u00fcLLER"),
+              F().MGivers->model()->index(0, 0).data().toString());
+}
+
+// ---- Help -----------------------------------------------------------------------------
+
+TEST_F(FormTest, HelpShowsTopicOneOfTheHelpFileBesideTheProgram)
+{
+    const QString expected = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Holvik.hlp"));
+    F().Help2->trigger();
+    ASSERT_EQ(1u, help.shown.size());
+    EXPECT_EQ(expected, help.shown[0].first);
+    EXPECT_EQ(1, help.shown[0].second);
+
+    F().FormActivate(&F());
+    EXPECT_EQ(expected, F().HelpFile());
+    F().activateWindow();
+    QTest::keyClick(&F(), Qt::Key_F1);
+    ASSERT_EQ(2u, help.shown.size());
+    EXPECT_EQ(std::make_pair(expected, 1), help.shown[1]);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(HelpWindow, ShowsTheShippedFileAtTopicOne)
+{
+    THelpWindow window;
+    window.ShowTopic(QStringLiteral(TINSELWICK_HELP_FILE), 1);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.LoadedFile().isEmpty());
+    const QTextDocument* document = window.Browser()->document();
+    EXPECT_TRUE(document->toPlainText().contains(QStringLiteral("Kris Kringle")));
+    // Every topic the contents links to has its anchor.
+    for (int topic = 1; topic <= 8; ++topic) {
+        bool found = false;
+        for (QTextBlock block = document->begin(); block.isValid() && !found; block = block.next())
+            for (auto it = block.begin(); !it.atEnd() && !found; ++it)
+                found = it.fragment().charFormat().anchorNames().contains(HelpTopicAnchor(topic));
+        EXPECT_TRUE(found) << "topic " << topic;
+    }
+    window.close();
+}
+
+TEST(HelpWindow, ReportsAMissingFileInItsOwnWindow)
+{
+    TQtHelpViewer viewer;
+    const QString missing = QStringLiteral("/nonexistent/folder/Holvik.hlp");
+    viewer.ShowTopic(missing, 1);
+    ASSERT_NE(nullptr, viewer.Window());
+    EXPECT_TRUE(viewer.Window()->isVisible());
+    EXPECT_TRUE(viewer.Window()->LoadedFile().isEmpty());
+    const QString text = viewer.Window()->Browser()->toPlainText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Help is not available")));
+    EXPECT_TRUE(text.contains(missing));
+    // Closing it does not end the program.
+    EXPECT_FALSE(viewer.Window()->testAttribute(Qt::WA_QuitOnClose));
+}
+
+// ---- About ------------------------------------------------------------------------------
+
+TEST_F(FormTest, AboutBoxIsShownWithoutBlockingAndHiddenByOk)
+{
+    TAboutCC about;
+    F().SetAboutBox(&about);
+    EXPECT_TRUE(about.isHidden());
+    EXPECT_EQ("AboutCC", about.objectName());
+    EXPECT_EQ("About Tinselwick", about.windowTitle());
+    EXPECT_EQ(QSize(342, 266), about.size());
+    EXPECT_EQ(about.minimumSize(), about.maximumSize());
+    EXPECT_EQ("Tinselwick", about.ProductName->text());
+    EXPECT_EQ("OK", about.OKButton->text());
+    EXPECT_TRUE(about.OKButton->isDefault());
+    EXPECT_FALSE(about.windowIcon().isNull());
+
+    F().About1->trigger();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_FALSE(about.isModal());
+    EXPECT_EQ(about.OKButton, about.focusWidget());
+    F().About1->trigger(); // only brought to the front again
+    EXPECT_TRUE(about.isVisible());
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    EXPECT_EQ(1, std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
+                  return qobject_cast<TAboutCC*>(w) != nullptr && w->isVisible();
+              }));
+    // The main window stays usable meanwhile.
+    AddGroup(QStringLiteral("a"));
+    EXPECT_EQ((Strings{"A"}), GroupEntries());
+
+    about.OKButton->click();
+    EXPECT_TRUE(about.isHidden());
+    F().About1->trigger();
+    about.close(); // the frame's close button hides it too
+    EXPECT_TRUE(about.isHidden());
+    F().SetAboutBox(nullptr);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(AboutBox, F1AsksForTheSameHelpTopic)
+{
+    TAboutCC about;
+    QSignalSpy requests(&about, &TAboutCC::HelpRequested);
+    about.show();
+    about.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    QTest::keyClick(&about, Qt::Key_F1);
+    EXPECT_EQ(1, requests.count());
+    about.hide();
+}
+
+} // namespace

@@ -1,0 +1,107 @@
+// The three print buttons: when they print, what they hand the page layout, and
+// how a printer that cannot be used is reported.
+
+#include "FormFixture.h"
+
+#include <algorithm>
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class PrintButtonsTest : public FormTest {
+protected:
+    /// AMY JONES in group B is added before ZED SMITH in group A, so the participants
+    /// list box (by display text) and the register's order differ.
+    void TwoAssigned()
+    {
+        AddGroup(QStringLiteral("a"));
+        AddGroup(QStringLiteral("b"));
+        AddParticipant(QStringLiteral("amy"), QStringLiteral("jones"));
+        ClickLine(F().MGroups, 0);
+        AddParticipant(QStringLiteral("zed"), QStringLiteral("smith"));
+        Link("AMYJONES", "ZEDSMITH");
+        Link("ZEDSMITH", "AMYJONES");
+        F().SetTemplateLines({"Dear [M]", "Your present goes to [G]"});
+    }
+    long Count(const std::string& entry) const { return std::count(printer.log.begin(), printer.log.end(), entry); }
+};
+
+TEST_F(PrintButtonsTest, FewerThanTwoParticipantsPrintNothing)
+{
+    for (QPushButton* button : {F().BPrint, F().BOneLetter, F().BTest})
+        button->click();
+    AddGroup(QStringLiteral("a"));
+    AddParticipant(QStringLiteral("ann"), QString());
+    for (QPushButton* button : {F().BPrint, F().BOneLetter, F().BTest})
+        button->click();
+    EXPECT_EQ(0, printer.jobsOpened);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PrintButtonsTest, CancelledJobPrintsNothing)
+{
+    TwoAssigned();
+    printer.answer = TFakePrinter::TAnswer::Cancel;
+    for (QPushButton* button : {F().BPrint, F().BOneLetter, F().BTest})
+        button->click();
+    EXPECT_EQ(3, printer.jobsOpened);
+    EXPECT_TRUE(printer.log.empty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(PrintButtonsTest, PrintLettersPrintsOnePagePerParticipantFromTheMemo)
+{
+    TwoAssigned();
+    F().BPrint->click();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(1, Count("begin"));
+    EXPECT_EQ(1, Count("page"));
+    EXPECT_EQ(1, Count("end"));
+    EXPECT_EQ((Strings{"AMY JONES", "Dear AMY JONES", "Your present goes to ZED SMITH", "ZED SMITH",
+                       "Dear ZED SMITH", "Your present goes to AMY JONES"}),
+              printer.Texts());
+}
+
+TEST_F(PrintButtonsTest, TestLetterPrintsOneLetter)
+{
+    TwoAssigned();
+    F().BOneLetter->click();
+    EXPECT_EQ(1, Count("begin"));
+    EXPECT_EQ(0, Count("page"));
+    EXPECT_EQ(1, Count("end"));
+    const Strings texts = printer.Texts();
+    ASSERT_EQ(3u, texts.size());
+    EXPECT_TRUE(texts[0] == "AMY JONES" || texts[0] == "ZED SMITH") << texts[0];
+    EXPECT_EQ("Dear " + texts[0], texts[1]);
+}
+
+TEST_F(PrintButtonsTest, ListTestPrintsTheRowsInTheOrderOfTheParticipantsList)
+{
+    TwoAssigned();
+    ASSERT_EQ((Strings{"1 ZED SMITH", "2 AMY JONES"}), Lines(F().MGivers));
+    F().BTest->click();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(1, Count("begin"));
+    EXPECT_EQ(1, Count("end"));
+    const Strings texts = printer.Texts();
+    const auto zed = std::find(texts.begin(), texts.end(), "ZED");
+    const auto amy = std::find(texts.begin(), texts.end(), "AMY");
+    ASSERT_NE(texts.end(), zed);
+    ASSERT_NE(texts.end(), amy);
+    EXPECT_LT(zed, amy);
+    EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "A >> B"));
+}
+
+TEST_F(PrintButtonsTest, APrinterThatCannotBeUsedIsReportedAsARaisedError)
+{
+    TwoAssigned();
+    printer.answer = TFakePrinter::TAnswer::Fail;
+    F().BPrint->click();
+    F().BTest->click();
+    EXPECT_EQ((std::vector<TShownMessage>{Raised("No printer available."), Raised("No printer available.")}),
+              messages.shown);
+    EXPECT_TRUE(CommandsEnabled());
+}
+
+} // namespace

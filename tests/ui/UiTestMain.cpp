@@ -1,0 +1,33 @@
+// One main for the GUI tests: Qt's offscreen platform (no display needed), one
+// application object, and the persistence library started once as the program does.
+
+#include "persist/KelPermObjFileStm.h"
+#include "register/CCUser.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir runtimeDir;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeDir.isValid()) {
+        QFile::setPermissions(runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tinselwick"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tinselwick"));
+
+    kel_testing::ResetPersistenceLibrary();
+    InitializePersistenceLibrary();
+    RegisterCCUserClass();
+    SetCurrentVersion(21404, 18000);
+
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
