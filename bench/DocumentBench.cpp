@@ -19,8 +19,8 @@ namespace {
 
 struct TBenchRegister {
     TStringList groups;
-    TStringList participants{true};
-    std::vector<std::string> templateLines{"Dear [M],", "", "you give to [G] this year.", "Father Christmas"};
+    TStringList participants { true };
+    std::vector<std::string> templateLines { "Dear [M],", "", "you give to [G] this year.", "Father Christmas" };
 
     explicit TBenchRegister(int count)
     {

@@ -14,7 +14,7 @@ namespace cli {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitDocumentError = 1; // the document or the file failed
-inline constexpr int kExitUsageError = 2;    // the command line was wrong
+inline constexpr int kExitUsageError = 2; // the command line was wrong
 
 /// A wrong command line: main prints the message with a usage hint and exits with 2.
 class EUsageError : public std::runtime_error {

@@ -10,11 +10,11 @@ namespace cli {
 
 bool ParseArguments(QCommandLineParser& parser, const TInvocation& invocation)
 {
-    const QCommandLineOption help(QStringList{"h", "help"}, "Shows this help.");
+    const QCommandLineOption help(QStringList { "h", "help" }, "Shows this help.");
     parser.addOption(help);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // The parser expects the program's name first; ours is "tinselwick-cli COMMAND".
-    QStringList words{"tinselwick-cli " + invocation.command};
+    QStringList words { "tinselwick-cli " + invocation.command };
     words += invocation.arguments;
     if (!parser.parse(words))
         throw EUsageError(parser.errorText().toStdString());
@@ -30,11 +30,15 @@ QStringList RequirePositionals(const QCommandLineParser& parser, int count, cons
 {
     const QStringList positionals = parser.positionalArguments();
     if (positionals.size() != count)
-        throw EUsageError(("Expected " + what + (positionals.size() > count ? ", and nothing more" : "")).toStdString());
+        throw EUsageError(
+            ("Expected " + what + (positionals.size() > count ? ", and nothing more" : "")).toStdString());
     return positionals;
 }
 
-std::string NativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string NativePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 
 void WriteOut(const QString& text)
 {
@@ -48,6 +52,9 @@ void WriteErr(const QString& text)
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
 }
 
-QString Display(const std::string& windows1252) { return platform::FromWindows1252(windows1252); }
+QString Display(const std::string& windows1252)
+{
+    return platform::FromWindows1252(windows1252);
+}
 
 } // namespace cli

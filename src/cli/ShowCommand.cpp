@@ -15,65 +15,65 @@
 namespace cli {
 namespace {
 
-QString GroupLabel(const TStringList& groups, std::int32_t groupNo)
-{
-    if (groupNo < 0 || groupNo >= groups.Count())
-        return "no group";
-    return QString("group %1 %2").arg(groupNo + 1).arg(Display(groups.Strings(groupNo)));
-}
-
-QString ShowAsText(const TKksDocument& document)
-{
-    const TStringList& groups = *document.GroupNames;
-    const TStringList& participants = *document.Participants;
-    QString text = QString("Groups: %1\n").arg(groups.Count());
-    for (int i = 0; i < groups.Count(); ++i)
-        text += QString("  %1  %2\n").arg(i + 1).arg(Display(groups.Strings(i)));
-
-    text += QString("Participants: %1\n").arg(participants.Count());
-    for (int i = 0; i < participants.Count(); ++i) {
-        const TCCUser* user = UserAt(participants, i);
-        const QString taker = user->Taker != nullptr ? Display(user->Taker->SpacedName()) : QString("(no taker)");
-        text += QString("  %1  (%2)  gives to  %3\n")
-                    .arg(Display(user->SpacedName()), GroupLabel(groups, user->GroupNo), taker);
+    QString GroupLabel(const TStringList& groups, std::int32_t groupNo)
+    {
+        if (groupNo < 0 || groupNo >= groups.Count())
+            return "no group";
+        return QString("group %1 %2").arg(groupNo + 1).arg(Display(groups.Strings(groupNo)));
     }
 
-    const auto& lines = document.TemplateLines;
-    text += QString("Template: %1 line%2\n").arg(lines.size()).arg(lines.size() == 1 ? "" : "s");
-    for (const std::string& line : lines)
-        text += "  " + Display(line) + "\n";
-    return text;
-}
+    QString ShowAsText(const TKksDocument& document)
+    {
+        const TStringList& groups = *document.GroupNames;
+        const TStringList& participants = *document.Participants;
+        QString text = QString("Groups: %1\n").arg(groups.Count());
+        for (int i = 0; i < groups.Count(); ++i)
+            text += QString("  %1  %2\n").arg(i + 1).arg(Display(groups.Strings(i)));
 
-QString ShowAsJson(const TKksDocument& document)
-{
-    QJsonArray groups;
-    for (int i = 0; i < document.GroupNames->Count(); ++i)
-        groups.append(Display(document.GroupNames->Strings(i)));
+        text += QString("Participants: %1\n").arg(participants.Count());
+        for (int i = 0; i < participants.Count(); ++i) {
+            const TCCUser* user = UserAt(participants, i);
+            const QString taker = user->Taker != nullptr ? Display(user->Taker->SpacedName()) : QString("(no taker)");
+            text += QString("  %1  (%2)  gives to  %3\n")
+                        .arg(Display(user->SpacedName()), GroupLabel(groups, user->GroupNo), taker);
+        }
 
-    QJsonArray participants;
-    const TStringList& list = *document.Participants;
-    for (int i = 0; i < list.Count(); ++i) {
-        const TCCUser* user = UserAt(list, i);
-        QJsonObject participant;
-        participant["key"] = Display(list.Strings(i));
-        participant["first"] = Display(user->FirstName);
-        participant["last"] = Display(user->LastName);
-        participant["group"] = static_cast<qint64>(user->GroupNo);
-        participant["taker"] = user->Taker != nullptr ? QJsonValue(Display(user->Taker->FullName())) : QJsonValue();
-        participants.append(participant);
+        const auto& lines = document.TemplateLines;
+        text += QString("Template: %1 line%2\n").arg(lines.size()).arg(lines.size() == 1 ? "" : "s");
+        for (const std::string& line : lines)
+            text += "  " + Display(line) + "\n";
+        return text;
     }
 
-    QJsonArray lines;
-    for (const std::string& line : document.TemplateLines)
-        lines.append(Display(line));
+    QString ShowAsJson(const TKksDocument& document)
+    {
+        QJsonArray groups;
+        for (int i = 0; i < document.GroupNames->Count(); ++i)
+            groups.append(Display(document.GroupNames->Strings(i)));
 
-    QJsonObject root;
-    root["groups"] = groups;
-    root["participants"] = participants;
-    root["template"] = lines;
-    return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
-}
+        QJsonArray participants;
+        const TStringList& list = *document.Participants;
+        for (int i = 0; i < list.Count(); ++i) {
+            const TCCUser* user = UserAt(list, i);
+            QJsonObject participant;
+            participant["key"] = Display(list.Strings(i));
+            participant["first"] = Display(user->FirstName);
+            participant["last"] = Display(user->LastName);
+            participant["group"] = static_cast<qint64>(user->GroupNo);
+            participant["taker"] = user->Taker != nullptr ? QJsonValue(Display(user->Taker->FullName())) : QJsonValue();
+            participants.append(participant);
+        }
+
+        QJsonArray lines;
+        for (const std::string& line : document.TemplateLines)
+            lines.append(Display(line));
+
+        QJsonObject root;
+        root["groups"] = groups;
+        root["participants"] = participants;
+        root["template"] = lines;
+        return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
+    }
 
 } // namespace
 

@@ -33,11 +33,11 @@ struct TCommand {
 };
 
 const TCommand kCommands[] = {
-    {"show", "show [--json] FILE       the groups, participants, takers and template of a document",
-     cli::RunShowCommand},
-    {"draw", "draw FILE                draw the takers and save the document", cli::RunDrawCommand},
-    {"letters", "letters FILE             print one letter per participant", cli::RunLettersCommand},
-    {"list", "list FILE                print the allocation list", cli::RunListCommand},
+    { "show", "show [--json] FILE       the groups, participants, takers and template of a document",
+        cli::RunShowCommand },
+    { "draw", "draw FILE                draw the takers and save the document", cli::RunDrawCommand },
+    { "letters", "letters FILE             print one letter per participant", cli::RunLettersCommand },
+    { "list", "list FILE                print the allocation list", cli::RunListCommand },
 };
 
 QString Usage()
@@ -73,13 +73,14 @@ int Run(int& argc, char** argv)
         cli::WriteErr("tinselwick-cli: unknown command '" + name + "'\n\n" + Usage());
         return cli::kExitUsageError;
     }
-    cli::TInvocation invocation{argc, argv, name, {}};
+    cli::TInvocation invocation { argc, argv, name, {} };
     for (int i = 2; i < argc; ++i)
         invocation.arguments << QString::fromLocal8Bit(argv[i]);
     try {
         return command->run(invocation);
     } catch (const cli::EUsageError& e) {
-        cli::WriteErr(QString("tinselwick-cli %1: %2\nTry 'tinselwick-cli %1 --help'.\n").arg(name, QString::fromUtf8(e.what())));
+        cli::WriteErr(
+            QString("tinselwick-cli %1: %2\nTry 'tinselwick-cli %1 --help'.\n").arg(name, QString::fromUtf8(e.what())));
         return cli::kExitUsageError;
     }
 }

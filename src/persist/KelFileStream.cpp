@@ -7,7 +7,11 @@ namespace {
 constexpr std::size_t kBufferSize = 64 * 1024;
 }
 
-TFileStream::TFileStream(platform::TPosixFile file) : file_(std::move(file)), fileSize_(file_.Size()) {}
+TFileStream::TFileStream(platform::TPosixFile file)
+    : file_(std::move(file))
+    , fileSize_(file_.Size())
+{
+}
 
 TFileStream::~TFileStream()
 {
@@ -82,7 +86,10 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t n)
     return n;
 }
 
-void TFileStream::Seek(std::uint64_t position) { position_ = position; }
+void TFileStream::Seek(std::uint64_t position)
+{
+    position_ = position;
+}
 
 void TFileStream::Flush()
 {

@@ -10,8 +10,14 @@ using namespace kelformat;
 
 namespace {
 
-bool IsCreateMode(TOpenMode mode) { return mode == fmDbCreate || mode == fmDbCreateBackup; }
-bool IsUpdateMode(TOpenMode mode) { return mode == fmDbUpdate || mode == fmDbUpdateBackup; }
+bool IsCreateMode(TOpenMode mode)
+{
+    return mode == fmDbCreate || mode == fmDbCreateBackup;
+}
+bool IsUpdateMode(TOpenMode mode)
+{
+    return mode == fmDbUpdate || mode == fmDbUpdateBackup;
+}
 
 void WriteNewHeader(TStream& stream)
 {
@@ -22,17 +28,16 @@ void WriteNewHeader(TStream& stream)
 
 void WriteNewHeader(platform::TPosixFile& file)
 {
-    const std::uint8_t header[kHeaderSize] = {
-        static_cast<std::uint8_t>(kFileType), static_cast<std::uint8_t>(kFileType >> 8),
-        static_cast<std::uint8_t>(kFileType >> 16), static_cast<std::uint8_t>(kFileType >> 24), 0, 0, 0, 0};
+    const std::uint8_t header[kHeaderSize]
+        = { static_cast<std::uint8_t>(kFileType), static_cast<std::uint8_t>(kFileType >> 8),
+              static_cast<std::uint8_t>(kFileType >> 16), static_cast<std::uint8_t>(kFileType >> 24), 0, 0, 0, 0 };
     file.WriteAt(0, header, sizeof header);
 }
 
 [[noreturn]] void RefuseGrowth(std::uint64_t position, std::uint64_t bytes)
 {
-    throw EInvalidPersistentFileAction("The file would grow past the format's limit of "
-                                       + std::to_string(kMaxFileSize) + " bytes (" + std::to_string(bytes)
-                                       + " bytes to write at offset " + std::to_string(position) + ")");
+    throw EInvalidPersistentFileAction("The file would grow past the format's limit of " + std::to_string(kMaxFileSize)
+        + " bytes (" + std::to_string(bytes) + " bytes to write at offset " + std::to_string(position) + ")");
 }
 
 /// Moves an existing file to its backup name, replacing an older backup. Both files
@@ -110,9 +115,14 @@ std::size_t TSizeLimitedStream::Write(const void* buffer, std::size_t n)
 
 // ---- Opening ------------------------------------------------------------------
 
-TKelObjectFile::TKelObjectFile(TDeferredOpen) {}
+TKelObjectFile::TKelObjectFile(TDeferredOpen)
+{
+}
 
-TKelObjectFile::TKelObjectFile(const std::string& fileName, TOpenMode mode) { Open(fileName, mode); }
+TKelObjectFile::TKelObjectFile(const std::string& fileName, TOpenMode mode)
+{
+    Open(fileName, mode);
+}
 
 TKelObjectFile::TKelObjectFile(TStream& stream, TOpenMode mode, const std::string& name)
 {
@@ -287,7 +297,7 @@ void TKelObjectFile::ReadHeaderAndClassTable(TOpenMode mode)
         ReadList(&names, nullptr);
         classTable_.reserve(static_cast<std::size_t>(names.Count()));
         for (int i = 0; i < names.Count(); ++i)
-            classTable_.push_back({names.Strings(i), nullptr});
+            classTable_.push_back({ names.Strings(i), nullptr });
         stream_.Seek(kHeaderSize);
         // What is written next replaces the old class table.
         if (IsUpdateMode(mode))
@@ -312,16 +322,21 @@ bool TKelObjectFile::IsAcceptableType(std::uint32_t fileType) const
     return fileType == kFileType || fileType == kAlternateFileType;
 }
 
-bool TKelObjectFile::AllowsDbOpen() const { return false; }
+bool TKelObjectFile::AllowsDbOpen() const
+{
+    return false;
+}
 
-void TKelObjectFile::ClassTableMissed() {}
+void TKelObjectFile::ClassTableMissed()
+{
+}
 
 void TKelObjectFile::AddClassTableEntry(std::string name, const TPersistentClass* cls)
 {
     if (classTable_.size() >= kMaxClassTableEntries)
-        throw EInvalidPersistentFileAction("The class table is full (" + std::to_string(kMaxClassTableEntries)
-                                           + " classes)");
-    classTable_.push_back({std::move(name), cls});
+        throw EInvalidPersistentFileAction(
+            "The class table is full (" + std::to_string(kMaxClassTableEntries) + " classes)");
+    classTable_.push_back({ std::move(name), cls });
 }
 
 std::int32_t TKelObjectFile::ClassRefNo(TObject* object)
@@ -425,16 +440,14 @@ void TKelObjectFile::WriteList(const TStringList* list)
     const int count = list != nullptr ? list->Count() : 0;
     if (count > kMaxListEntries)
         throw EInvalidPersistentFileAction("A list of " + std::to_string(count)
-                                           + " entries cannot be stored: the format holds at most "
-                                           + std::to_string(kMaxListEntries));
+            + " entries cannot be stored: the format holds at most " + std::to_string(kMaxListEntries));
     // Everything that could stop the list half-way is checked before the first byte.
     std::uint64_t leastBytes = 6;
     for (int i = 0; i < count; ++i) {
         const std::size_t length = list->Strings(i).size();
         if (length > kMaxEntryText)
             throw EInvalidPersistentFileAction("Entry " + std::to_string(i) + " of a list is " + std::to_string(length)
-                                               + " bytes long: the format holds at most "
-                                               + std::to_string(kMaxEntryText));
+                + " bytes long: the format holds at most " + std::to_string(kMaxEntryText));
         TObject* object = list->Objects(i);
         if (object != nullptr && dynamic_cast<TKelPersistFileObject*>(object) == nullptr)
             throw EInvalidPersistentFileAction("Only persistent objects can be written to an object file");
@@ -471,9 +484,9 @@ void TKelObjectFile::ReadList(TStringList* list, TObject* owner)
         // Each entry holds at least its length byte and its class reference number.
         const std::uint64_t leastBytes = static_cast<std::uint64_t>(count) * 3 + 2;
         if (leastBytes > stream_.Remaining())
-            throw EInvalidPersistentFileAction("Damaged file: a list at offset " + std::to_string(stream_.Position() - 4)
-                                               + " claims " + std::to_string(count) + " entries, but only "
-                                               + std::to_string(stream_.Remaining()) + " bytes remain");
+            throw EInvalidPersistentFileAction("Damaged file: a list at offset "
+                + std::to_string(stream_.Position() - 4) + " claims " + std::to_string(count) + " entries, but only "
+                + std::to_string(stream_.Remaining()) + " bytes remain");
         list->Reserve(count);
     }
     for (int i = 0; i < count && Ok; ++i) {
@@ -542,17 +555,23 @@ void TKelObjectFile::Close(bool syncToDisk)
 // ---- TKelObjectFileWithRawStrm ------------------------------------------------------
 
 TKelObjectFileWithRawStrm::TKelObjectFileWithRawStrm(const std::string& fileName, TOpenMode mode)
-    : TKelObjectFile(TDeferredOpen{})
+    : TKelObjectFile(TDeferredOpen {})
 {
     Open(fileName, mode);
 }
 
 TKelObjectFileWithRawStrm::TKelObjectFileWithRawStrm(TStream& stream, TOpenMode mode, const std::string& name)
-    : TKelObjectFile(TDeferredOpen{})
+    : TKelObjectFile(TDeferredOpen {})
 {
     Open(stream, mode, name);
 }
 
-void TKelObjectFileWithRawStrm::WriteList(const TStringList* list) { TKelObjectFile::WriteList(list); }
+void TKelObjectFileWithRawStrm::WriteList(const TStringList* list)
+{
+    TKelObjectFile::WriteList(list);
+}
 
-void TKelObjectFileWithRawStrm::ReadList(TStringList* list, TObject* owner) { TKelObjectFile::ReadList(list, owner); }
+void TKelObjectFileWithRawStrm::ReadList(TStringList* list, TObject* owner)
+{
+    TKelObjectFile::ReadList(list, owner);
+}

@@ -20,12 +20,12 @@
 #include <vector>
 
 using TOpenMode = std::uint16_t;
-inline constexpr TOpenMode fmDbRead = 0;          // read only, shared
-inline constexpr TOpenMode fmDbCreate = 1;        // a new file replaces the old one, exclusive
-inline constexpr TOpenMode fmDbUpdate = 2;        // append at the class table, exclusive
+inline constexpr TOpenMode fmDbRead = 0; // read only, shared
+inline constexpr TOpenMode fmDbCreate = 1; // a new file replaces the old one, exclusive
+inline constexpr TOpenMode fmDbUpdate = 2; // append at the class table, exclusive
 inline constexpr TOpenMode fmDbUpdateBackup = 14; // as fmDbUpdate, after copying the file to its backup
 inline constexpr TOpenMode fmDbCreateBackup = 15; // as fmDbCreate, after moving the file to its backup
-inline constexpr TOpenMode fmDbOpen = 16;         // read and write, shared; only where AllowsDbOpen()
+inline constexpr TOpenMode fmDbOpen = 16; // read and write, shared; only where AllowsDbOpen()
 
 /// The backup name of a full path: the extension's dot, "_", the extension's first
 /// two characters (draw.kks → draw._kk). Raises when the extension is shorter.
@@ -37,7 +37,10 @@ class TFileStream;
 /// past the format's size limit. Objects write through it too.
 class TSizeLimitedStream : public TStream {
 public:
-    explicit TSizeLimitedStream(std::uint64_t limit) : limit_(limit) {}
+    explicit TSizeLimitedStream(std::uint64_t limit)
+        : limit_(limit)
+    {
+    }
     void Attach(TStream* inner) { inner_ = inner; }
     TStream* Inner() const { return inner_; }
 
@@ -108,7 +111,7 @@ public:
 protected:
     /// For derived classes: their constructors call Open() themselves, so that the
     /// virtual operations consulted while opening are their own.
-    struct TDeferredOpen {};
+    struct TDeferredOpen { };
     explicit TKelObjectFile(TDeferredOpen);
     void Open(const std::string& fileName, TOpenMode mode);
     void Open(TStream& stream, TOpenMode mode, const std::string& name);
@@ -134,7 +137,7 @@ private:
 
     std::string fullPath_;
     std::unique_ptr<TFileStream> file_;
-    TSizeLimitedStream stream_{kelformat::kMaxFileSize};
+    TSizeLimitedStream stream_ { kelformat::kMaxFileSize };
     std::vector<TClassEntry> classTable_;
     bool opened_ = false;
     bool closed_ = false;
@@ -150,5 +153,8 @@ public:
     virtual void ReadList(TStringList* list, TObject* owner);
 
 protected:
-    explicit TKelObjectFileWithRawStrm(TDeferredOpen deferred) : TKelObjectFile(deferred) {}
+    explicit TKelObjectFileWithRawStrm(TDeferredOpen deferred)
+        : TKelObjectFile(deferred)
+    {
+    }
 };

@@ -52,12 +52,13 @@ constexpr std::size_t kMaxChunk = 512;
 TSortedPointerList::Place TSortedPointerList::Locate(const void* p) const
 {
     // The first chunk whose last item is not below p holds p, or the place for it.
-    const auto chunk = std::partition_point(chunks_.begin(), chunks_.end(),
-                                            [p](const std::vector<const void*>& c) { return AddressLess(c.back(), p); });
+    const auto chunk = std::partition_point(
+        chunks_.begin(), chunks_.end(), [p](const std::vector<const void*>& c) { return AddressLess(c.back(), p); });
     if (chunk == chunks_.end())
-        return {chunks_.size(), 0, false};
+        return { chunks_.size(), 0, false };
     const auto it = std::lower_bound(chunk->begin(), chunk->end(), p, AddressLess);
-    return {static_cast<std::size_t>(chunk - chunks_.begin()), static_cast<std::size_t>(it - chunk->begin()), *it == p};
+    return { static_cast<std::size_t>(chunk - chunks_.begin()), static_cast<std::size_t>(it - chunk->begin()),
+        *it == p };
 }
 
 int TSortedPointerList::PositionOf(const Place& place) const
@@ -74,13 +75,13 @@ TSortedPointerList::FindResult TSortedPointerList::Find(const void* p) const
 {
     std::lock_guard lock(lock_);
     if (count_ == 0)
-        return {false, 0};
+        return { false, 0 };
     if (chunks_.front().front() == p)
-        return {true, 0};
+        return { true, 0 };
     if (chunks_.back().back() == p)
-        return {true, count_ - 1};
+        return { true, count_ - 1 };
     const Place place = Locate(p);
-    return {place.found, PositionOf(place)};
+    return { place.found, PositionOf(place) };
 }
 
 int TSortedPointerList::Add(const void* p)
@@ -92,9 +93,9 @@ int TSortedPointerList::Add(const void* p)
         return position;
     if (chunks_.empty()) {
         chunks_.emplace_back();
-        place = {0, 0, false};
+        place = { 0, 0, false };
     } else if (place.chunk == chunks_.size()) {
-        place = {chunks_.size() - 1, chunks_.back().size(), false};
+        place = { chunks_.size() - 1, chunks_.back().size(), false };
     }
     std::vector<const void*>& chunk = chunks_[place.chunk];
     chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset), p);
@@ -142,14 +143,20 @@ void SetCurrentVersion(std::uint16_t version, std::uint16_t second)
 {
     LibraryState& s = State();
     if (s.currentVersion != 0)
-        throw EInvalidPersistentFileAction("SetCurrentVersion can only be called once. Version::"
-                                           + std::to_string(version) + " is rejected");
+        throw EInvalidPersistentFileAction(
+            "SetCurrentVersion can only be called once. Version::" + std::to_string(version) + " is rejected");
     s.currentVersion = version;
     s.secondVersion = second;
 }
 
-std::uint16_t CurrentVersion() { return State().currentVersion; }
-std::uint16_t SecondVersionNumber() { return State().secondVersion; }
+std::uint16_t CurrentVersion()
+{
+    return State().currentVersion;
+}
+std::uint16_t SecondVersionNumber()
+{
+    return State().secondVersion;
+}
 
 void RegisterPersistentClasses(std::initializer_list<const TPersistentClass*> classes)
 {
@@ -186,9 +193,15 @@ const TPersistentClass* GetRegisteredClass(std::string_view name)
     return cls;
 }
 
-TSortedPointerList* LiveObjects() { return State().liveObjects.get(); }
+TSortedPointerList* LiveObjects()
+{
+    return State().liveObjects.get();
+}
 
-void InitializePersistenceLibrary() { RegisterPersistentClasses({&TKelPersistFileObject::ClassInfo()}); }
+void InitializePersistenceLibrary()
+{
+    RegisterPersistentClasses({ &TKelPersistFileObject::ClassInfo() });
+}
 
 void ShutdownPersistenceLibrary()
 {
@@ -233,7 +246,10 @@ TKelPersistFileObject::TKelPersistFileObject(TStringList* ownerList, TObject* ow
     s.liveObjects->Add(this);
 }
 
-TKelPersistFileObject::~TKelPersistFileObject() { ReleaseFromLiveObjects(); }
+TKelPersistFileObject::~TKelPersistFileObject()
+{
+    ReleaseFromLiveObjects();
+}
 
 void TKelPersistFileObject::ReleaseFromLiveObjects()
 {
@@ -247,15 +263,17 @@ void TKelPersistFileObject::ReleaseFromLiveObjects()
 
 const TPersistentClass& TKelPersistFileObject::ClassInfo()
 {
-    static const TPersistentClass info(
-        "TKelPersistFileObject", nullptr,
+    static const TPersistentClass info("TKelPersistFileObject", nullptr,
         [](TStringList* ownerList, TObject* owner) -> std::unique_ptr<TKelPersistFileObject> {
             return std::make_unique<TKelPersistFileObject>(ownerList, owner);
         });
     return info;
 }
 
-const TPersistentClass& TKelPersistFileObject::ClassType() const { return ClassInfo(); }
+const TPersistentClass& TKelPersistFileObject::ClassType() const
+{
+    return ClassInfo();
+}
 
 void TKelPersistFileObject::InheritRefNoLookup()
 {
@@ -280,7 +298,10 @@ void TKelPersistFileObject::InheritClassLookup()
         ClassLookup = persistent->ClassLookup;
 }
 
-void TKelPersistFileObject::ReadFromStream(TStream& stream) { Version = stream.ReadU16("an object's version"); }
+void TKelPersistFileObject::ReadFromStream(TStream& stream)
+{
+    Version = stream.ReadU16("an object's version");
+}
 
 void TKelPersistFileObject::WriteToStream(TStream& stream)
 {
@@ -321,12 +342,14 @@ std::string TKelPersistFileObject::ReadAnsiString(TStream& stream)
 
 const TPersistentClass& TKelFileObjectOnRawStrm::ClassInfo()
 {
-    static const TPersistentClass info(
-        "TKelFileObjectOnRawStrm", &TKelPersistFileObject::ClassInfo(),
+    static const TPersistentClass info("TKelFileObjectOnRawStrm", &TKelPersistFileObject::ClassInfo(),
         [](TStringList* ownerList, TObject* owner) -> std::unique_ptr<TKelPersistFileObject> {
             return std::make_unique<TKelFileObjectOnRawStrm>(ownerList, owner);
         });
     return info;
 }
 
-const TPersistentClass& TKelFileObjectOnRawStrm::ClassType() const { return ClassInfo(); }
+const TPersistentClass& TKelFileObjectOnRawStrm::ClassType() const
+{
+    return ClassInfo();
+}

@@ -32,7 +32,9 @@ public:
     using Factory = std::unique_ptr<TKelPersistFileObject> (*)(TStringList* ownerList, TObject* owner);
 
     TPersistentClass(std::string name, const TPersistentClass* parent, Factory factory)
-        : name_(std::move(name)), parent_(parent), factory_(factory)
+        : name_(std::move(name))
+        , parent_(parent)
+        , factory_(factory)
     {
     }
     TPersistentClass(const TPersistentClass&) = delete;
@@ -73,7 +75,7 @@ public:
 
 private:
     struct Place {
-        std::size_t chunk;  // chunks_.size() when p is above every item
+        std::size_t chunk; // chunks_.size() when p is above every item
         std::size_t offset; // within the chunk
         bool found;
     };

@@ -10,8 +10,7 @@ namespace {
 [[noreturn]] void ThrowShortRead(std::string_view what, std::uint64_t offset, std::size_t wanted)
 {
     throw EInvalidPersistentFileAction("Damaged file: unexpected end of file reading " + std::string(what)
-                                       + " at offset " + std::to_string(offset) + " (" + std::to_string(wanted)
-                                       + " bytes wanted)");
+        + " at offset " + std::to_string(offset) + " (" + std::to_string(wanted) + " bytes wanted)");
 }
 
 } // namespace
@@ -34,16 +33,16 @@ void TStream::WriteExact(const void* buffer, std::size_t n, std::string_view wha
 {
     const std::uint64_t offset = Position();
     if (Write(buffer, n) != n)
-        throw EInvalidPersistentFileAction("Write failed: " + std::string(what) + " at offset "
-                                           + std::to_string(offset) + " could not be written");
+        throw EInvalidPersistentFileAction(
+            "Write failed: " + std::string(what) + " at offset " + std::to_string(offset) + " could not be written");
 }
 
 void TStream::CheckAvailable(std::uint64_t n, std::string_view what) const
 {
     if (n > Remaining())
         throw EInvalidPersistentFileAction("Damaged file: " + std::string(what) + " at offset "
-                                           + std::to_string(Position()) + " claims " + std::to_string(n)
-                                           + " bytes, but only " + std::to_string(Remaining()) + " remain");
+            + std::to_string(Position()) + " claims " + std::to_string(n) + " bytes, but only "
+            + std::to_string(Remaining()) + " remain");
 }
 
 std::uint8_t TStream::ReadU8(std::string_view what)
@@ -60,7 +59,10 @@ std::uint16_t TStream::ReadU16(std::string_view what)
     return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
 }
 
-std::int16_t TStream::ReadI16(std::string_view what) { return static_cast<std::int16_t>(ReadU16(what)); }
+std::int16_t TStream::ReadI16(std::string_view what)
+{
+    return static_cast<std::int16_t>(ReadU16(what));
+}
 
 std::uint32_t TStream::ReadU32(std::string_view what)
 {
@@ -70,26 +72,38 @@ std::uint32_t TStream::ReadU32(std::string_view what)
         | (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
 
-std::int32_t TStream::ReadI32(std::string_view what) { return static_cast<std::int32_t>(ReadU32(what)); }
+std::int32_t TStream::ReadI32(std::string_view what)
+{
+    return static_cast<std::int32_t>(ReadU32(what));
+}
 
-void TStream::WriteU8(std::uint8_t v) { WriteExact(&v, 1, "a byte"); }
+void TStream::WriteU8(std::uint8_t v)
+{
+    WriteExact(&v, 1, "a byte");
+}
 
 void TStream::WriteU16(std::uint16_t v)
 {
-    const std::uint8_t b[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+    const std::uint8_t b[2] = { static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8) };
     WriteExact(b, 2, "a 16-bit number");
 }
 
-void TStream::WriteI16(std::int16_t v) { WriteU16(static_cast<std::uint16_t>(v)); }
+void TStream::WriteI16(std::int16_t v)
+{
+    WriteU16(static_cast<std::uint16_t>(v));
+}
 
 void TStream::WriteU32(std::uint32_t v)
 {
-    const std::uint8_t b[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                               static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+    const std::uint8_t b[4] = { static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+        static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24) };
     WriteExact(b, 4, "a 32-bit number");
 }
 
-void TStream::WriteI32(std::int32_t v) { WriteU32(static_cast<std::uint32_t>(v)); }
+void TStream::WriteI32(std::int32_t v)
+{
+    WriteU32(static_cast<std::uint32_t>(v));
+}
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t n)
 {
@@ -113,4 +127,7 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t n)
     return n;
 }
 
-void TMemoryStream::Seek(std::uint64_t position) { position_ = position; }
+void TMemoryStream::Seek(std::uint64_t position)
+{
+    position_ = position;
+}

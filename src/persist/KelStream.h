@@ -20,7 +20,7 @@ public:
     virtual std::uint64_t Position() const = 0;
     virtual std::uint64_t Size() const = 0;
     /// Pushes everything written so far to stable storage; raises when that fails.
-    virtual void Flush() {}
+    virtual void Flush() { }
 
     /// Bytes between the position and the end of the stream.
     std::uint64_t Remaining() const;
@@ -50,8 +50,14 @@ public:
 class TMemoryStream : public TStream {
 public:
     TMemoryStream() = default;
-    explicit TMemoryStream(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
-    TMemoryStream(const std::uint8_t* data, std::size_t size) : bytes_(data, data + size) {}
+    explicit TMemoryStream(std::vector<std::uint8_t> bytes)
+        : bytes_(std::move(bytes))
+    {
+    }
+    TMemoryStream(const std::uint8_t* data, std::size_t size)
+        : bytes_(data, data + size)
+    {
+    }
 
     std::size_t Read(void* buffer, std::size_t n) override;
     std::size_t Write(const void* buffer, std::size_t n) override;

@@ -4,11 +4,14 @@
 
 #include <stdexcept>
 
-TStringList::~TStringList() { Clear(); }
+TStringList::~TStringList()
+{
+    Clear();
+}
 
 int TStringList::Add(std::string text, TObject* object)
 {
-    items_.push_back({std::move(text), object});
+    items_.push_back({ std::move(text), object });
     return Count() - 1;
 }
 
@@ -16,7 +19,7 @@ void TStringList::Insert(int index, std::string text, TObject* object)
 {
     if (index < 0 || index > Count())
         throw std::out_of_range("TStringList::Insert: index out of range");
-    items_.insert(items_.begin() + index, Item{std::move(text), object});
+    items_.insert(items_.begin() + index, Item { std::move(text), object });
 }
 
 void TStringList::Delete(int index)

@@ -11,7 +11,10 @@
 
 class TStringList : public TObject {
 public:
-    explicit TStringList(bool ownsObjects = false) : ownsObjects_(ownsObjects) {}
+    explicit TStringList(bool ownsObjects = false)
+        : ownsObjects_(ownsObjects)
+    {
+    }
     ~TStringList() override;
 
     bool OwnsObjects() const { return ownsObjects_; }

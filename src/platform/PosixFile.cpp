@@ -13,39 +13,47 @@
 namespace platform {
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, int error)
-{
-    throw EPlatformError(what + ": " + std::strerror(error));
-}
+    [[noreturn]] void Fail(const std::string& what, int error)
+    {
+        throw EPlatformError(what + ": " + std::strerror(error));
+    }
 
-void CloseQuietly(int fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-}
+    void CloseQuietly(int fd)
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
 
-/// Takes the lock without waiting; on conflict the descriptor is closed and the open fails.
-void LockOrClose(int fd, TShareMode share)
-{
-    const int operation = (share == TShareMode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
-    int rc;
-    do {
-        rc = ::flock(fd, operation);
-    } while (rc != 0 && errno == EINTR);
-    if (rc == 0)
-        return;
-    const int error = errno;
-    CloseQuietly(fd);
-    if (error == EWOULDBLOCK)
-        throw EPlatformError(kSharingViolationMessage);
-    Fail("Cannot lock the file", error);
-}
+    /// Takes the lock without waiting; on conflict the descriptor is closed and the open fails.
+    void LockOrClose(int fd, TShareMode share)
+    {
+        const int operation = (share == TShareMode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
+        int rc;
+        do {
+            rc = ::flock(fd, operation);
+        } while (rc != 0 && errno == EINTR);
+        if (rc == 0)
+            return;
+        const int error = errno;
+        CloseQuietly(fd);
+        if (error == EWOULDBLOCK)
+            throw EPlatformError(kSharingViolationMessage);
+        Fail("Cannot lock the file", error);
+    }
 
 } // namespace
 
-TPosixFile::~TPosixFile() { CloseQuietly(fd_); }
+TPosixFile::~TPosixFile()
+{
+    CloseQuietly(fd_);
+}
 
-TPosixFile::TPosixFile(TPosixFile&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) { other.fd_ = -1; }
+TPosixFile::TPosixFile(TPosixFile&& other) noexcept
+    : fd_(other.fd_)
+    , path_(std::move(other.path_))
+{
+    other.fd_ = -1;
+}
 
 TPosixFile& TPosixFile::operator=(TPosixFile&& other) noexcept
 {
@@ -64,7 +72,7 @@ TPosixFile TPosixFile::OpenExisting(const std::string& path, bool writable, TSha
     if (fd < 0)
         Fail("Cannot open the file", errno);
     LockOrClose(fd, share);
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         CloseQuietly(fd);
         throw EPlatformError("Cannot open the file: it is a folder");
@@ -126,7 +134,7 @@ void TPosixFile::WriteAt(std::uint64_t offset, const void* buffer, std::size_t n
 
 std::uint64_t TPosixFile::Size() const
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd_, &st) != 0)
         Fail("Cannot read the file's size", errno);
     return static_cast<std::uint64_t>(st.st_size);
@@ -152,7 +160,7 @@ void TPosixFile::SetPermissions(mode_t permissions)
 
 mode_t TPosixFile::Permissions() const
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd_, &st) != 0)
         Fail("Cannot read the file's permissions", errno);
     return st.st_mode & 07777;
@@ -171,7 +179,7 @@ void TPosixFile::Close()
 
 bool FileExists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(path.c_str(), &st) == 0;
 }
 

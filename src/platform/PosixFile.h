@@ -20,7 +20,7 @@ public:
 };
 
 enum class TShareMode {
-    Shared,    // other shared openers may read and write
+    Shared, // other shared openers may read and write
     Exclusive, // nobody else may have the file open
 };
 
@@ -60,7 +60,11 @@ public:
     void Close();
 
 private:
-    TPosixFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    TPosixFile(int fd, std::string path)
+        : fd_(fd)
+        , path_(std::move(path))
+    {
+    }
     int fd_ = -1;
     std::string path_;
 };
@@ -82,7 +86,6 @@ std::string ExecutablePath();
 mode_t DefaultFilePermissions();
 
 /// The message for a share-mode conflict, shared so that callers and tests agree on it.
-inline constexpr const char* kSharingViolationMessage =
-    "Sharing violation: the file is in use by another opener";
+inline constexpr const char* kSharingViolationMessage = "Sharing violation: the file is in use by another opener";
 
 } // namespace platform

@@ -6,27 +6,28 @@
 namespace platform {
 namespace {
 
-constexpr const char* kCodePage = "windows-1252";
+    constexpr const char* kCodePage = "windows-1252";
 
-[[noreturn]] void RefuseCharacter(const QString& text)
-{
-    // Find the culprit one code point at a time, so the message can name it.
-    for (qsizetype i = 0; i < text.size();) {
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        const qsizetype width = pair ? 2 : 1;
-        const QString one = text.mid(i, width);
-        QStringEncoder encoder(kCodePage);
-        const QByteArray ignored = encoder.encode(one);
-        if (encoder.hasError()) {
-            const char32_t codePoint = pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
-            throw ECodePageError("The character \"" + one.toStdString() + "\" (U+"
-                                 + QString::number(codePoint, 16).toUpper().rightJustified(4, u'0').toStdString()
-                                 + ") cannot be stored: texts are kept in the Windows-1252 code page");
+    [[noreturn]] void RefuseCharacter(const QString& text)
+    {
+        // Find the culprit one code point at a time, so the message can name it.
+        for (qsizetype i = 0; i < text.size();) {
+            const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+            const qsizetype width = pair ? 2 : 1;
+            const QString one = text.mid(i, width);
+            QStringEncoder encoder(kCodePage);
+            const QByteArray ignored = encoder.encode(one);
+            if (encoder.hasError()) {
+                const char32_t codePoint
+                    = pair ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
+                throw ECodePageError("The character \"" + one.toStdString() + "\" (U+"
+                    + QString::number(codePoint, 16).toUpper().rightJustified(4, u'0').toStdString()
+                    + ") cannot be stored: texts are kept in the Windows-1252 code page");
+            }
+            i += width;
         }
-        i += width;
+        throw ECodePageError("The text cannot be stored in the Windows-1252 code page");
     }
-    throw ECodePageError("The text cannot be stored in the Windows-1252 code page");
-}
 
 } // namespace
 
@@ -46,7 +47,10 @@ std::string ToWindows1252(const QString& text)
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-std::string Windows1252ToUtf8(std::string_view bytes) { return FromWindows1252(bytes).toStdString(); }
+std::string Windows1252ToUtf8(std::string_view bytes)
+{
+    return FromWindows1252(bytes).toStdString();
+}
 
 std::string Utf8ToWindows1252(std::string_view utf8)
 {

@@ -8,13 +8,16 @@
 
 namespace {
 
-std::string_view Cut(std::string_view text, std::size_t capacity) { return text.substr(0, std::min(text.size(), capacity)); }
+std::string_view Cut(std::string_view text, std::size_t capacity)
+{
+    return text.substr(0, std::min(text.size(), capacity));
+}
 
 void WriteName(TStream& stream, const std::string& name)
 {
     // The whole buffer is written, zero-filled past the name, so nothing of an
     // earlier, longer name can reach the file.
-    std::array<std::uint8_t, 1 + TCCUser::kNameCapacity> bytes{};
+    std::array<std::uint8_t, 1 + TCCUser::kNameCapacity> bytes {};
     const std::size_t length = std::min<std::size_t>(name.size(), TCCUser::kNameCapacity);
     bytes[0] = static_cast<std::uint8_t>(length);
     std::copy_n(name.data(), length, bytes.begin() + 1);
@@ -23,7 +26,7 @@ void WriteName(TStream& stream, const std::string& name)
 
 std::string ReadName(TStream& stream, std::string_view what)
 {
-    std::array<char, 1 + TCCUser::kNameCapacity> bytes{};
+    std::array<char, 1 + TCCUser::kNameCapacity> bytes {};
     stream.ReadExact(bytes.data(), bytes.size(), what);
     // A length byte above the capacity only comes from a damaged file: keep what fits.
     const std::size_t length = std::min<std::size_t>(static_cast<unsigned char>(bytes[0]), TCCUser::kNameCapacity);
@@ -32,21 +35,29 @@ std::string ReadName(TStream& stream, std::string_view what)
 
 } // namespace
 
-TCCUser::TCCUser(TStringList* ownerList, TObject* owner) : TKelFileObjectOnRawStrm(ownerList, owner) {}
+TCCUser::TCCUser(TStringList* ownerList, TObject* owner)
+    : TKelFileObjectOnRawStrm(ownerList, owner)
+{
+}
 
-TCCUser::~TCCUser() { ReleaseFromLiveObjects(); }
+TCCUser::~TCCUser()
+{
+    ReleaseFromLiveObjects();
+}
 
 const TPersistentClass& TCCUser::ClassInfo()
 {
-    static const TPersistentClass info(
-        "TCCUser", &TKelFileObjectOnRawStrm::ClassInfo(),
+    static const TPersistentClass info("TCCUser", &TKelFileObjectOnRawStrm::ClassInfo(),
         [](TStringList* ownerList, TObject* owner) -> std::unique_ptr<TKelPersistFileObject> {
             return std::make_unique<TCCUser>(ownerList, owner);
         });
     return info;
 }
 
-const TPersistentClass& TCCUser::ClassType() const { return ClassInfo(); }
+const TPersistentClass& TCCUser::ClassType() const
+{
+    return ClassInfo();
+}
 
 void TCCUser::SetNames(std::string_view first, std::string_view last)
 {
@@ -54,9 +65,15 @@ void TCCUser::SetNames(std::string_view first, std::string_view last)
     LastName = Cut(last, kNameCapacity);
 }
 
-std::string TCCUser::FullName() const { return FirstName + LastName; }
+std::string TCCUser::FullName() const
+{
+    return FirstName + LastName;
+}
 
-std::string TCCUser::SpacedName() const { return FirstName + " " + LastName; }
+std::string TCCUser::SpacedName() const
+{
+    return FirstName + " " + LastName;
+}
 
 std::string TCCUser::DisplayName() const
 {
@@ -92,7 +109,10 @@ void TCCUser::ReadFromStream(TStream& stream)
     Giver = nullptr;
 }
 
-void RegisterCCUserClass() { RegisterPersistentClasses({&TCCUser::ClassInfo()}); }
+void RegisterCCUserClass()
+{
+    RegisterPersistentClasses({ &TCCUser::ClassInfo() });
+}
 
 TCCUser* UserAt(const TStringList& participants, int index)
 {
@@ -109,9 +129,9 @@ std::vector<TCCUser*> ParticipantsInDisplayOrder(const TStringList& participants
     lines.reserve(static_cast<std::size_t>(participants.Count()));
     for (int i = 0; i < participants.Count(); ++i)
         if (TCCUser* user = UserAt(participants, i))
-            lines.push_back({user->DisplayName(), user});
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const Line& a, const Line& b) { return AnsiCompareText(a.text, b.text) < 0; });
+            lines.push_back({ user->DisplayName(), user });
+    std::stable_sort(
+        lines.begin(), lines.end(), [](const Line& a, const Line& b) { return AnsiCompareText(a.text, b.text) < 0; });
     std::vector<TCCUser*> ordered;
     ordered.reserve(lines.size());
     for (const Line& line : lines)

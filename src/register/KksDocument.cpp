@@ -21,15 +21,15 @@ void CheckCount(std::size_t count, const char* what)
 {
     if (count > static_cast<std::size_t>(kMaxListEntries))
         throw EInvalidPersistentFileAction(std::string("Too many ") + what + " to save: " + std::to_string(count)
-                                           + " (at most " + std::to_string(kMaxListEntries) + ")");
+            + " (at most " + std::to_string(kMaxListEntries) + ")");
 }
 
 void CheckText(const std::string& text, std::size_t index, const char* what)
 {
     if (text.size() > kMaxEntryText)
         throw EInvalidPersistentFileAction(std::string(what) + " " + std::to_string(index + 1)
-                                           + " is too long to save: " + std::to_string(text.size())
-                                           + " bytes (at most " + std::to_string(kMaxEntryText) + ")");
+            + " is too long to save: " + std::to_string(text.size()) + " bytes (at most "
+            + std::to_string(kMaxEntryText) + ")");
 }
 
 /// What the reader needs to hand the document to the window safely: every participant
@@ -40,12 +40,11 @@ void CheckRecords(const TStringList& groupNames, const TStringList& participants
         const TCCUser* user = UserAt(participants, i);
         if (user == nullptr)
             throw EInvalidPersistentFileAction("Damaged file: participant " + std::to_string(i + 1) + " ("
-                                               + participants.Strings(i) + ") has no participant record");
+                + participants.Strings(i) + ") has no participant record");
         if (user->GroupNo < -1 || user->GroupNo >= groupNames.Count())
             throw EInvalidPersistentFileAction("Damaged file: participant " + participants.Strings(i)
-                                               + " belongs to group number " + std::to_string(user->GroupNo)
-                                               + ", but the document has " + std::to_string(groupNames.Count())
-                                               + " groups");
+                + " belongs to group number " + std::to_string(user->GroupNo) + ", but the document has "
+                + std::to_string(groupNames.Count()) + " groups");
     }
 }
 
@@ -77,7 +76,7 @@ TKksDocument ReadDocument(TCCObjectFile& file, TObject* owner)
 }
 
 void WriteDocument(TCCObjectFile& file, const TStringList& groupNames, const TStringList& participants,
-                   const std::vector<std::string>& templateLines)
+    const std::vector<std::string>& templateLines)
 {
     file.WriteList(&groupNames);
     file.WriteList(&participants);
@@ -91,7 +90,10 @@ void WriteDocument(TCCObjectFile& file, const TStringList& groupNames, const TSt
 /// Removes the temporary file unless the save got as far as renaming it.
 class TTemporaryFileGuard {
 public:
-    explicit TTemporaryFileGuard(std::string path) : path_(std::move(path)) {}
+    explicit TTemporaryFileGuard(std::string path)
+        : path_(std::move(path))
+    {
+    }
     ~TTemporaryFileGuard()
     {
         if (!path_.empty())
@@ -107,8 +109,8 @@ private:
 
 } // namespace
 
-void CheckKksDocumentFits(const TStringList& groupNames, const TStringList& participants,
-                          const std::vector<std::string>& templateLines)
+void CheckKksDocumentFits(
+    const TStringList& groupNames, const TStringList& participants, const std::vector<std::string>& templateLines)
 {
     CheckCount(static_cast<std::size_t>(groupNames.Count()), "groups");
     CheckCount(static_cast<std::size_t>(participants.Count()), "participants");
@@ -119,8 +121,8 @@ void CheckKksDocumentFits(const TStringList& groupNames, const TStringList& part
         CheckText(participants.Strings(i), static_cast<std::size_t>(i), "The key of participant");
         TObject* object = participants.Objects(i);
         if (object != nullptr && dynamic_cast<TKelPersistFileObject*>(object) == nullptr)
-            throw EInvalidPersistentFileAction("Participant " + std::to_string(i + 1)
-                                               + " carries an object that cannot be saved");
+            throw EInvalidPersistentFileAction(
+                "Participant " + std::to_string(i + 1) + " carries an object that cannot be saved");
     }
     for (std::size_t i = 0; i < templateLines.size(); ++i)
         CheckText(templateLines[i], i, "Template line");
@@ -139,7 +141,7 @@ TKksDocument ReadKksDocument(TStream& stream, const std::string& name, TObject* 
 }
 
 void WriteKksDocument(TStream& stream, const std::string& name, const TStringList& groupNames,
-                      const TStringList& participants, const std::vector<std::string>& templateLines)
+    const TStringList& participants, const std::vector<std::string>& templateLines)
 {
     CheckKksDocumentFits(groupNames, participants, templateLines);
     TCCObjectFile file(stream, fmDbCreate, name);
@@ -147,8 +149,8 @@ void WriteKksDocument(TStream& stream, const std::string& name, const TStringLis
     file.Close();
 }
 
-void WriteKksDocument(const std::string& fileName, const TStringList& groupNames,
-                      const TStringList& participants, const std::vector<std::string>& templateLines)
+void WriteKksDocument(const std::string& fileName, const TStringList& groupNames, const TStringList& participants,
+    const std::vector<std::string>& templateLines)
 {
     using platform::TPosixFile;
     using platform::TShareMode;
@@ -177,8 +179,8 @@ void WriteKksDocument(const std::string& fileName, const TStringList& groupNames
         temporaryPath = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
         const int fd = ::mkstemp(temporaryPath.data());
         if (fd < 0)
-            throw platform::EPlatformError(std::string("Cannot create a temporary file beside it: ")
-                                           + std::strerror(errno));
+            throw platform::EPlatformError(
+                std::string("Cannot create a temporary file beside it: ") + std::strerror(errno));
         guard = std::make_unique<TTemporaryFileGuard>(temporaryPath);
         TPosixFile temporary = TPosixFile::Adopt(fd, temporaryPath, TShareMode::Exclusive);
         temporary.SetPermissions(permissions);

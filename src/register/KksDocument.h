@@ -13,10 +13,10 @@
 #include <vector>
 
 struct TKksDocument {
-    std::unique_ptr<TStringList> GroupNames;   // absent when the document is incomplete
+    std::unique_ptr<TStringList> GroupNames; // absent when the document is incomplete
     std::unique_ptr<TStringList> Participants; // owning list of TCCUser, takers linked; absent when incomplete
-    std::vector<std::string> TemplateLines;    // the stored template (valid when TemplateRead)
-    bool TemplateRead = false;                 // false when the file held no groups (template then not read)
+    std::vector<std::string> TemplateLines; // the stored template (valid when TemplateRead)
+    bool TemplateRead = false; // false when the file held no groups (template then not read)
     bool Incomplete() const { return !Participants; }
 };
 
@@ -33,14 +33,14 @@ TKksDocument ReadKksDocument(TStream& stream, const std::string& name, TObject* 
 /// fileName atomically (rename) only when the whole document has been written. A target held open
 /// elsewhere (the share-mode stand-in: exclusive lock fails) refuses the save and stays as it was.
 /// On failure the old file is intact and no temporary file is left. Raises on failure.
-void WriteKksDocument(const std::string& fileName, const TStringList& groupNames,
-                      const TStringList& participants, const std::vector<std::string>& templateLines);
+void WriteKksDocument(const std::string& fileName, const TStringList& groupNames, const TStringList& participants,
+    const std::vector<std::string>& templateLines);
 /// The same into an empty stream (no temporary file, no rename).
 void WriteKksDocument(TStream& stream, const std::string& name, const TStringList& groupNames,
-                      const TStringList& participants, const std::vector<std::string>& templateLines);
+    const TStringList& participants, const std::vector<std::string>& templateLines);
 
 /// Raises, with a message naming the list and the entry, when the document cannot be
 /// stored in the format (too many entries, an entry text over 255 bytes, an attached
 /// object that is not persistent). Touches nothing.
-void CheckKksDocumentFits(const TStringList& groupNames, const TStringList& participants,
-                          const std::vector<std::string>& templateLines);
+void CheckKksDocumentFits(
+    const TStringList& groupNames, const TStringList& participants, const std::vector<std::string>& templateLines);

@@ -9,7 +9,10 @@ void StartPersistence()
     RegisterCCUserClass();
 }
 
-void SetProgramVersion() { SetCurrentVersion(kProgramVersion, kSecondVersionNumber); }
+void SetProgramVersion()
+{
+    SetCurrentVersion(kProgramVersion, kSecondVersionNumber);
+}
 
 void StartPersistenceWithVersion()
 {

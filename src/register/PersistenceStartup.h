@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-inline constexpr std::uint16_t kProgramVersion = 21404;       // stamped on every record
-inline constexpr std::uint16_t kSecondVersionNumber = 18000;  // kept with it, read by nobody
+inline constexpr std::uint16_t kProgramVersion = 21404; // stamped on every record
+inline constexpr std::uint16_t kSecondVersionNumber = 18000; // kept with it, read by nobody
 
 /// Registers TKelPersistFileObject and TCCUser with the class registry.
 void StartPersistence();

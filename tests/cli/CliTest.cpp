@@ -57,7 +57,7 @@ protected:
 
 TEST_F(Cli, ShowPrintsTheDocumentReadably)
 {
-    const TRun run = Run({"show", TestDataPath("two-participants-exchange.kks")});
+    const TRun run = Run({ "show", TestDataPath("two-participants-exchange.kks") });
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ("", run.err);
     EXPECT_EQ("Groups: 2\n"
@@ -68,26 +68,26 @@ TEST_F(Cli, ShowPrintsTheDocumentReadably)
               "  BOB KAY  (group 2 Y)  gives to  ANN LEE\n"
               "Template: 1 line\n"
               "  Dear [M]\n",
-              run.out);
+        run.out);
 }
 
 TEST_F(Cli, ShowJsonIsOneObjectInDocumentOrderInUtf8)
 {
     TRegister r;
-    r.groups.Add("CAF\xC9");       // CAFÉ in Windows-1252
-    r.Add("JOS\xC9", "X", 0);       // JOSÉ, no taker
+    r.groups.Add("CAF\xC9"); // CAFÉ in Windows-1252
+    r.Add("JOS\xC9", "X", 0); // JOSÉ, no taker
     r.Add("ZED", "Y", 0)->SetTaker(UserAt(r.participants, 0));
-    r.templateLines = {"\x80 5 for [G]"}; // the euro sign
+    r.templateLines = { "\x80 5 for [G]" }; // the euro sign
     const std::string path = dir / "cafe.kks";
     WriteKksDocument(path, r.groups, r.participants, r.templateLines);
 
-    const TRun run = Run({"show", "--json", path});
+    const TRun run = Run({ "show", "--json", path });
     ASSERT_EQ(0, run.exitCode) << run.err;
-    QJsonParseError error{};
+    QJsonParseError error {};
     const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
     ASSERT_EQ(QJsonParseError::NoError, error.error) << run.out;
     const QJsonObject root = json.object();
-    EXPECT_EQ(QStringList{"CAFÉ"}, root["groups"].toVariant().toStringList());
+    EXPECT_EQ(QStringList { "CAFÉ" }, root["groups"].toVariant().toStringList());
     const QJsonArray participants = root["participants"].toArray();
     ASSERT_EQ(2, participants.size());
     const QJsonObject jose = participants[0].toObject();
@@ -97,14 +97,14 @@ TEST_F(Cli, ShowJsonIsOneObjectInDocumentOrderInUtf8)
     EXPECT_EQ(0, jose["group"].toInt(-7));
     EXPECT_TRUE(jose["taker"].isNull());
     EXPECT_EQ("JOSÉX", participants[1].toObject()["taker"].toString());
-    EXPECT_EQ(QStringList{"€ 5 for [G]"}, root["template"].toVariant().toStringList());
+    EXPECT_EQ(QStringList { "€ 5 for [G]" }, root["template"].toVariant().toStringList());
 }
 
 TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
 {
     const std::string missing = dir / "missing.kks";
     const std::string notOurs = dir / "notes.kks";
-    WriteFileBytes(notOurs, {'h', 'e', 'l', 'l', 'o', '!', '!', '!'});
+    WriteFileBytes(notOurs, { 'h', 'e', 'l', 'l', 'o', '!', '!', '!' });
     const std::string incomplete = dir / "empty.kks";
     WriteKksDocument(incomplete, TStringList(), TStringList(), {});
     const std::string golden = TestDataPath("two-participants-exchange.kks");
@@ -115,14 +115,15 @@ TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
         std::string err; // the whole of standard error, or its start for usage errors
     };
     const Case cases[] = {
-        {{"show", missing}, 1, "File Open Failed::Cannot open the file: No such file or directory::" + missing + "\n"},
-        {{"show", notOurs}, 1, "File Open Failed::File is Not of Acceptable Type::" + notOurs + "\n"},
-        {{"show", "--json", incomplete}, 1, "File " + incomplete + " incomplete\n"},
-        {{}, 2, "Usage: tinselwick-cli COMMAND"},
-        {{"shout", golden}, 2, "tinselwick-cli: unknown command 'shout'"},
-        {{"show"}, 2, "tinselwick-cli show: Expected one document file\n"},
-        {{"show", golden, golden}, 2, "tinselwick-cli show: Expected one document file, and nothing more\n"},
-        {{"show", "--xml", golden}, 2, "tinselwick-cli show: Unknown option 'xml'.\n"},
+        { { "show", missing }, 1,
+            "File Open Failed::Cannot open the file: No such file or directory::" + missing + "\n" },
+        { { "show", notOurs }, 1, "File Open Failed::File is Not of Acceptable Type::" + notOurs + "\n" },
+        { { "show", "--json", incomplete }, 1, "File " + incomplete + " incomplete\n" },
+        { {}, 2, "Usage: tinselwick-cli COMMAND" },
+        { { "shout", golden }, 2, "tinselwick-cli: unknown command 'shout'" },
+        { { "show" }, 2, "tinselwick-cli show: Expected one document file\n" },
+        { { "show", golden, golden }, 2, "tinselwick-cli show: Expected one document file, and nothing more\n" },
+        { { "show", "--xml", golden }, 2, "tinselwick-cli show: Unknown option 'xml'.\n" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.back());
@@ -138,18 +139,18 @@ TEST_F(Cli, ShowOnlyReadsAndCoexistsWithAnotherReader)
     const std::string path = dir / "draw.kks";
     WriteFileBytes(path, ReadFileBytes(TestDataPath("two-participants-exchange.kks")));
     ::chmod(path.c_str(), 0444);
-    struct stat before {};
+    struct stat before { };
     ::stat(path.c_str(), &before);
 
     TCCObjectFile reader(path, fmDbRead); // someone else has it open for reading
-    EXPECT_EQ(0, Run({"show", path}).exitCode);
-    EXPECT_EQ(0, Run({"show", "--json", path}).exitCode);
+    EXPECT_EQ(0, Run({ "show", path }).exitCode);
+    EXPECT_EQ(0, Run({ "show", "--json", path }).exitCode);
 
-    struct stat after {};
+    struct stat after { };
     ::stat(path.c_str(), &after);
     EXPECT_EQ(before.st_mtim.tv_sec, after.st_mtim.tv_sec);
     EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
-    EXPECT_EQ((std::vector<std::string>{"draw.kks", "err", "out"}), dir.Entries()) << "no backup, no temporary file";
+    EXPECT_EQ((std::vector<std::string> { "draw.kks", "err", "out" }), dir.Entries()) << "no backup, no temporary file";
 }
 
 } // namespace

@@ -16,7 +16,7 @@ TEST(Windows1252, EveryByteSurvivesTheWayToUnicodeAndBack)
 TEST(Windows1252, CodePageLettersMapToTheirUnicodeCharacters)
 {
     EXPECT_EQ("\xE2\x82\xAC", platform::Windows1252ToUtf8("\x80")); // €
-    EXPECT_EQ("\x8A", platform::Utf8ToWindows1252("\xC5\xA0"));      // Š
+    EXPECT_EQ("\x8A", platform::Utf8ToWindows1252("\xC5\xA0")); // Š
     EXPECT_EQ("JOS\xC9", platform::Utf8ToWindows1252("JOS\xC3\x89")); // JOSÉ
 }
 
@@ -26,11 +26,12 @@ TEST(Windows1252, TextTheCodePageCannotHoldIsRefused)
         const char* utf8;
         const char* message;
     } cases[] = {
-        {"Ma\xC5\x82gorzata", // Małgorzata
-         "The character \"\xC5\x82\" (U+0142) cannot be stored: texts are kept in the Windows-1252 code page"},
-        {"Party \xF0\x9F\x8E\x81", // a wrapped present
-         "The character \"\xF0\x9F\x8E\x81\" (U+1F381) cannot be stored: texts are kept in the Windows-1252 code page"},
-        {"bad \xFF utf-8", "The text is not valid UTF-8"},
+        { "Ma\xC5\x82gorzata", // Małgorzata
+            "The character \"\xC5\x82\" (U+0142) cannot be stored: texts are kept in the Windows-1252 code page" },
+        { "Party \xF0\x9F\x8E\x81", // a wrapped present
+            "The character \"\xF0\x9F\x8E\x81\" (U+1F381) cannot be stored: texts are kept in the Windows-1252 code "
+            "page" },
+        { "bad \xFF utf-8", "The text is not valid UTF-8" },
     };
     for (const auto& c : cases) {
         try {

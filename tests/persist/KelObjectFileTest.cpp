@@ -16,9 +16,9 @@ public:
     static const TPersistentClass& ClassInfo()
     {
         static const TPersistentClass info("TTestRecord", &TKelFileObjectOnRawStrm::ClassInfo(),
-                                           [](TStringList* list, TObject* owner) -> std::unique_ptr<TKelPersistFileObject> {
-                                               return std::make_unique<TTestRecord>(list, owner);
-                                           });
+            [](TStringList* list, TObject* owner) -> std::unique_ptr<TKelPersistFileObject> {
+                return std::make_unique<TTestRecord>(list, owner);
+            });
         return info;
     }
     const TPersistentClass& ClassType() const override { return ClassInfo(); }
@@ -38,7 +38,11 @@ public:
 /// An object file class that allows fmDbOpen, which no class of the program does.
 class TSharedObjectFile : public TKelObjectFileWithRawStrm {
 public:
-    TSharedObjectFile(const std::string& name, TOpenMode mode) : TKelObjectFileWithRawStrm(TDeferredOpen{}) { Open(name, mode); }
+    TSharedObjectFile(const std::string& name, TOpenMode mode)
+        : TKelObjectFileWithRawStrm(TDeferredOpen {})
+    {
+        Open(name, mode);
+    }
     bool AllowsDbOpen() const override { return true; }
 };
 
@@ -47,7 +51,7 @@ protected:
     void SetUp() override
     {
         TPersistTest::SetUp();
-        RegisterPersistentClasses({&TTestRecord::ClassInfo()});
+        RegisterPersistentClasses({ &TTestRecord::ClassInfo() });
     }
     TTempDir dir;
 };
@@ -79,9 +83,11 @@ Bytes ListOf(std::initializer_list<const char*> texts, std::uint16_t start = 0x2
 
 TEST_F(ObjectFile, NewFileClosedAtOnceIsHeaderAndEmptyClassTable)
 {
-    { TKelObjectFile file(dir / "new.kks", fmDbCreate); }
-    EXPECT_EQ((Bytes{0x34, 0x7D, 0x26, 0x01, 0x08, 0, 0, 0, 0x69, 0x2B, 0, 0, 0x6A, 0x2B}),
-              ReadFileBytes(dir / "new.kks"));
+    {
+        TKelObjectFile file(dir / "new.kks", fmDbCreate);
+    }
+    EXPECT_EQ((Bytes { 0x34, 0x7D, 0x26, 0x01, 0x08, 0, 0, 0, 0x69, 0x2B, 0, 0, 0x6A, 0x2B }),
+        ReadFileBytes(dir / "new.kks"));
 }
 
 TEST_F(ObjectFile, OneEntryListWithoutObject)
@@ -94,8 +100,9 @@ TEST_F(ObjectFile, OneEntryListWithoutObject)
     }
     const Bytes bytes = ReadFileBytes(dir / "one.kks");
     ASSERT_EQ(24u, bytes.size());
-    EXPECT_EQ((Bytes{0x12, 0, 0, 0}), Bytes(bytes.begin() + 4, bytes.begin() + 8));
-    EXPECT_EQ((Bytes{0x69, 0x2B, 1, 0, 1, 'A', 0xFF, 0xFF, 0x6A, 0x2B}), Bytes(bytes.begin() + 8, bytes.begin() + 18));
+    EXPECT_EQ((Bytes { 0x12, 0, 0, 0 }), Bytes(bytes.begin() + 4, bytes.begin() + 8));
+    EXPECT_EQ(
+        (Bytes { 0x69, 0x2B, 1, 0, 1, 'A', 0xFF, 0xFF, 0x6A, 0x2B }), Bytes(bytes.begin() + 8, bytes.begin() + 18));
 }
 
 TEST_F(ObjectFile, ObjectsOfOneClassShareReferenceNumberAndTableEntry)
@@ -104,7 +111,7 @@ TEST_F(ObjectFile, ObjectsOfOneClassShareReferenceNumberAndTableEntry)
     {
         TKelObjectFile file(memory, fmDbCreate, "memory");
         TStringList list(true);
-        for (int v : {7, 8}) {
+        for (int v : { 7, 8 }) {
             auto* r = new TTestRecord(&list, nullptr);
             r->Value = v;
             list.Add("r", r);
@@ -114,8 +121,8 @@ TEST_F(ObjectFile, ObjectsOfOneClassShareReferenceNumberAndTableEntry)
     }
     const Bytes& b = memory.Bytes();
     // Entry: length, text, ref 0, version 9C 53, value.
-    EXPECT_EQ((Bytes{1, 'r', 0, 0, 0x9C, 0x53, 7, 0, 0, 0}), Bytes(b.begin() + 12, b.begin() + 22));
-    EXPECT_EQ((Bytes{1, 'r', 0, 0, 0x9C, 0x53, 8, 0, 0, 0}), Bytes(b.begin() + 22, b.begin() + 32));
+    EXPECT_EQ((Bytes { 1, 'r', 0, 0, 0x9C, 0x53, 7, 0, 0, 0 }), Bytes(b.begin() + 12, b.begin() + 22));
+    EXPECT_EQ((Bytes { 1, 'r', 0, 0, 0x9C, 0x53, 8, 0, 0, 0 }), Bytes(b.begin() + 22, b.begin() + 32));
 
     TKelObjectFile reader(memory, fmDbRead, "memory");
     ASSERT_EQ(1, reader.ClassTableCount());
@@ -133,11 +140,11 @@ TEST_F(ObjectFile, ObjectsOfOneClassShareReferenceNumberAndTableEntry)
 
 TEST_F(ObjectFile, AlternateListStartMarkerIsRead)
 {
-    TMemoryStream memory(WithHeader(ListOf({"a", "b"}, 0x2B73)));
+    TMemoryStream memory(WithHeader(ListOf({ "a", "b" }, 0x2B73)));
     TKelObjectFile file(memory, fmDbRead, "memory");
     TStringList list;
     file.ReadList(&list, nullptr);
-    EXPECT_EQ((std::vector<std::string>{"a", "b"}), list.Texts());
+    EXPECT_EQ((std::vector<std::string> { "a", "b" }), list.Texts());
 }
 
 TEST_F(ObjectFile, UpdateAppendsOverTheOldClassTable)
@@ -146,9 +153,15 @@ TEST_F(ObjectFile, UpdateAppendsOverTheOldClassTable)
     TStringList first, second;
     first.Add("one");
     second.Add("two");
-    { TKelObjectFile(path, fmDbCreate).WriteList(&first); }
-    { TKelObjectFile(path, fmDbUpdate).WriteList(&second); }
-    { TKelObjectFile reopenedWithoutWriting(path, fmDbUpdate); }
+    {
+        TKelObjectFile(path, fmDbCreate).WriteList(&first);
+    }
+    {
+        TKelObjectFile(path, fmDbUpdate).WriteList(&second);
+    }
+    {
+        TKelObjectFile reopenedWithoutWriting(path, fmDbUpdate);
+    }
 
     TKelObjectFile file(path, fmDbRead);
     TStringList a, b;
@@ -175,15 +188,15 @@ TEST_F(ObjectFile, OpenFailuresAreWrappedWithTheFullPath)
     brokenTable[8] = 0;
     brokenTable[9] = 0;
     const OpenCase cases[] = {
-        {"wrong type", {0, 0, 0, 0, 0, 0, 0, 0}, fmDbRead, "File is Not of Acceptable Type"},
-        {"unknown mode", WithHeader({}), 3, "Unknown Open Mode"},
-        {"fmDbOpen not allowed", WithHeader({}), fmDbOpen, "Illegal use of fmDbOpen Mode"},
-        {"missing file", {}, fmDbRead, "Cannot open the file: No such file or directory"},
-        {"broken class table", brokenTable, fmDbRead, "Mis Constructed AnsiString Start Reg No= 0"},
-        {"cut in the header", {0x34, 0x7D, 0x26}, fmDbRead,
-         "Damaged file: unexpected end of file reading the file type at offset 0 (4 bytes wanted)"},
-        {"table beyond the end", WithHeader({}, 500), fmDbRead,
-         "Damaged file: unexpected end of file reading a list's start marker at offset 500 (2 bytes wanted)"},
+        { "wrong type", { 0, 0, 0, 0, 0, 0, 0, 0 }, fmDbRead, "File is Not of Acceptable Type" },
+        { "unknown mode", WithHeader({}), 3, "Unknown Open Mode" },
+        { "fmDbOpen not allowed", WithHeader({}), fmDbOpen, "Illegal use of fmDbOpen Mode" },
+        { "missing file", {}, fmDbRead, "Cannot open the file: No such file or directory" },
+        { "broken class table", brokenTable, fmDbRead, "Mis Constructed AnsiString Start Reg No= 0" },
+        { "cut in the header", { 0x34, 0x7D, 0x26 }, fmDbRead,
+            "Damaged file: unexpected end of file reading the file type at offset 0 (4 bytes wanted)" },
+        { "table beyond the end", WithHeader({}, 500), fmDbRead,
+            "Damaged file: unexpected end of file reading a list's start marker at offset 500 (2 bytes wanted)" },
     };
     for (const OpenCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -192,7 +205,7 @@ TEST_F(ObjectFile, OpenFailuresAreWrappedWithTheFullPath)
         if (!c.content.empty())
             WriteFileBytes(path, c.content);
         EXPECT_EQ("File Open Failed::" + c.reason + "::" + path,
-                  MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(path, c.mode); }));
+            MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(path, c.mode); }));
     }
 }
 
@@ -207,10 +220,10 @@ TEST_F(ObjectFile, AlternateFileTypeIsAccepted)
 TEST_F(ObjectFile, ErrorsBeforeOpeningAreNotWrapped)
 {
     EXPECT_EQ("Db File Name must be more than one character::<x>",
-              MessageOf<EInvalidPersistentFileAction>([] { TKelObjectFile f("x", fmDbRead); }));
+        MessageOf<EInvalidPersistentFileAction>([] { TKelObjectFile f("x", fmDbRead); }));
     kel_testing::ResetPersistenceLibrary();
     EXPECT_EQ("SetCurrentVersion must be called before using TKelObjectFile",
-              MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(dir / "a.kks", fmDbCreate); }));
+        MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(dir / "a.kks", fmDbCreate); }));
     EXPECT_FALSE(platform::FileExists(dir / "a.kks"));
 }
 
@@ -229,15 +242,15 @@ TEST_F(ObjectFile, BrokenListsRaiseTheirMessages)
     Put16(longText, 0x2B69);
     Put16(longText, 1);
     longText.push_back(200);
-    longText.insert(longText.end(), {'a', 'b'});
+    longText.insert(longText.end(), { 'a', 'b' });
     longText.resize(longText.size() + 10, 0); // enough for the count, not for the text
     const ListCase cases[] = {
-        {"end marker 00 00", ListOf({"a"}, 0x2B69, 0), "Mis Constructed AnsiString End Reg No= 0"},
-        {"start marker", ListOf({}, 0xFFFF), "Mis Constructed AnsiString Start Reg No= 65535"},
-        {"count beyond the file", hugeCount,
-         "Damaged file: a list at offset 8 claims 30000 entries, but only 0 bytes remain"},
-        {"text beyond the file", longText,
-         "Damaged file: unexpected end of file reading a list entry's text at offset 13 (200 bytes wanted)"},
+        { "end marker 00 00", ListOf({ "a" }, 0x2B69, 0), "Mis Constructed AnsiString End Reg No= 0" },
+        { "start marker", ListOf({}, 0xFFFF), "Mis Constructed AnsiString Start Reg No= 65535" },
+        { "count beyond the file", hugeCount,
+            "Damaged file: a list at offset 8 claims 30000 entries, but only 0 bytes remain" },
+        { "text beyond the file", longText,
+            "Damaged file: unexpected end of file reading a list entry's text at offset 13 (200 bytes wanted)" },
     };
     for (const ListCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -250,12 +263,12 @@ TEST_F(ObjectFile, BrokenListsRaiseTheirMessages)
 
 TEST_F(ObjectFile, ReadingIntoAListWithEntriesIsRefused)
 {
-    TMemoryStream memory(WithHeader(ListOf({"a"})));
+    TMemoryStream memory(WithHeader(ListOf({ "a" })));
     TKelObjectFile file(memory, fmDbRead, "memory");
     TStringList list;
     list.Add("1"), list.Add("2"), list.Add("3");
     EXPECT_EQ("Read List With Existing Data 3",
-              MessageOf<EInvalidPersistentFileAction>([&] { file.ReadList(&list, nullptr); }));
+        MessageOf<EInvalidPersistentFileAction>([&] { file.ReadList(&list, nullptr); }));
 }
 
 TEST_F(ObjectFile, UnknownReferenceNumbersAndClassNames)
@@ -266,7 +279,7 @@ TEST_F(ObjectFile, UnknownReferenceNumbersAndClassNames)
     TMemoryStream neverClosed(WithHeader(refZero));
     TKelObjectFile file(neverClosed, fmDbRead, "memory");
     EXPECT_EQ("Unregistered Object on Stream Ref No=0  ",
-              MessageOf<std::runtime_error>([&] { file.ReadObject(nullptr, nullptr); }));
+        MessageOf<std::runtime_error>([&] { file.ReadObject(nullptr, nullptr); }));
     EXPECT_FALSE(file.Ok);
     TStringList list;
     file.ReadList(&list, nullptr);
@@ -275,12 +288,12 @@ TEST_F(ObjectFile, UnknownReferenceNumbersAndClassNames)
     // A class table naming a class that is not registered.
     Bytes body;
     Put16(body, 0);
-    Bytes table = ListOf({"TFoo"});
+    Bytes table = ListOf({ "TFoo" });
     body.insert(body.end(), table.begin(), table.end());
     TMemoryStream unknownClass(WithHeader(body, 10));
     TKelObjectFile other(unknownClass, fmDbRead, "memory");
     EXPECT_EQ("Object Type TFoo is Not Registered",
-              MessageOf<EInvalidPersistentFileAction>([&] { other.ReadObject(nullptr, nullptr); }));
+        MessageOf<EInvalidPersistentFileAction>([&] { other.ReadObject(nullptr, nullptr); }));
 }
 
 TEST_F(ObjectFile, WriterRefusesWhatTheFormatCannotHoldBeforeWritingAnything)
@@ -295,9 +308,9 @@ TEST_F(ObjectFile, WriterRefusesWhatTheFormatCannotHoldBeforeWritingAnything)
     TObject plain;
     notPersistent.Add("p", &plain);
     const std::pair<const TStringList*, std::string> cases[] = {
-        {&tooMany, "A list of 32768 entries cannot be stored: the format holds at most 32767"},
-        {&tooLong, "Entry 1 of a list is 256 bytes long: the format holds at most 255"},
-        {&notPersistent, "Only persistent objects can be written to an object file"},
+        { &tooMany, "A list of 32768 entries cannot be stored: the format holds at most 32767" },
+        { &tooLong, "Entry 1 of a list is 256 bytes long: the format holds at most 255" },
+        { &notPersistent, "Only persistent objects can be written to an object file" },
     };
     for (const auto& [list, message] : cases) {
         TMemoryStream memory;
@@ -321,8 +334,9 @@ TEST_F(ObjectFile, WriterRefusesToPassTwoGigabytes)
     TKelObjectFile file(sparse, fmDbUpdate, "sparse");
     TStringList big;
     big.Add(std::string(30, 'z'));
-    EXPECT_EQ("The file would grow past the format's limit of 2147483647 bytes (39 bytes to write at offset 2147483635)",
-              MessageOf<EInvalidPersistentFileAction>([&] { file.WriteList(&big); }));
+    EXPECT_EQ(
+        "The file would grow past the format's limit of 2147483647 bytes (39 bytes to write at offset 2147483635)",
+        MessageOf<EInvalidPersistentFileAction>([&] { file.WriteList(&big); }));
 
     // The list fits, its object does not: the object's write is refused, not made.
     TStringList withObject(true);
@@ -330,7 +344,7 @@ TEST_F(ObjectFile, WriterRefusesToPassTwoGigabytes)
     withObject.Add("o", record);
     const std::size_t stored = sparse.BytesStored();
     EXPECT_EQ("The file would grow past the format's limit of 2147483647 bytes (4 bytes to write at offset 2147483645)",
-              MessageOf<EInvalidPersistentFileAction>([&] { file.WriteList(&withObject); }));
+        MessageOf<EInvalidPersistentFileAction>([&] { file.WriteList(&withObject); }));
     EXPECT_LE(sparse.Size(), 0x7FFFFFFFu);
     EXPECT_LT(sparse.BytesStored() - stored, 20u);
 }
@@ -341,19 +355,19 @@ TEST_F(ObjectFile, ReadingInCreateModeAndWritingInReadModeAreRefused)
     TKelObjectFile creating(empty, fmDbCreate, "memory");
     TStringList list;
     EXPECT_EQ("Objects cannot be read from a file opened for creating",
-              MessageOf<EInvalidPersistentFileAction>([&] { creating.ReadList(&list, nullptr); }));
+        MessageOf<EInvalidPersistentFileAction>([&] { creating.ReadList(&list, nullptr); }));
 
     TMemoryStream existing(WithHeader({}));
     TKelObjectFile reading(existing, fmDbRead, "memory");
     EXPECT_EQ("The object file is open for reading only",
-              MessageOf<EInvalidPersistentFileAction>([&] { reading.WriteList(&list); }));
+        MessageOf<EInvalidPersistentFileAction>([&] { reading.WriteList(&list); }));
 }
 
 TEST_F(ObjectFile, ShortWritesRaiseAtEveryByte)
 {
     // Writes of a list with two records fail after k bytes, for every k: always an error, never a crash.
     TStringList list(true);
-    for (int v : {1, 2}) {
+    for (int v : { 1, 2 }) {
         auto* r = new TTestRecord(&list, nullptr);
         r->Value = v;
         list.Add("rec", r);
@@ -388,7 +402,7 @@ TEST(BackupName, ReplacesTheExtensionByUnderscoreAndItsFirstTwoCharacters)
 {
     EXPECT_EQ("/party/draw._kk", BackupFileName("/party/draw.kks"));
     EXPECT_EQ("/party/x._ab", BackupFileName("/party/x.ab"));
-    for (const char* bad : {"/party/draw.k", "/party/draw", "/par.ty/draw", "/party/draw."})
+    for (const char* bad : { "/party/draw.k", "/party/draw", "/par.ty/draw", "/party/draw." })
         EXPECT_THROW(BackupFileName(bad), EInvalidPersistentFileAction) << bad;
 }
 
@@ -398,22 +412,29 @@ TEST_F(ObjectFile, BackupModes)
     const std::string backup = dir / "draw._kk";
     TStringList list;
     list.Add("old");
-    { TKelObjectFile(path, fmDbCreate).WriteList(&list); }
+    {
+        TKelObjectFile(path, fmDbCreate).WriteList(&list);
+    }
     const Bytes original = ReadFileBytes(path);
-    WriteFileBytes(backup, {1, 2, 3}); // an older backup, replaced
+    WriteFileBytes(backup, { 1, 2, 3 }); // an older backup, replaced
 
-    { TKelObjectFile(path, fmDbUpdateBackup).WriteList(&list); }
+    {
+        TKelObjectFile(path, fmDbUpdateBackup).WriteList(&list);
+    }
     EXPECT_EQ(original, ReadFileBytes(backup));
     EXPECT_EQ(original.size() + 12, ReadFileBytes(path).size()) << "the copy is appended to";
 
     const Bytes beforeCreate = ReadFileBytes(path);
-    { TKelObjectFile recreated(path, fmDbCreateBackup); }
+    {
+        TKelObjectFile recreated(path, fmDbCreateBackup);
+    }
     EXPECT_EQ(beforeCreate, ReadFileBytes(backup));
     EXPECT_EQ(14u, ReadFileBytes(path).size());
 
     EXPECT_EQ("File Open Failed::No backup name can be formed: the file name needs an extension of at least two "
-              "characters::" + (dir / "draw.k"),
-              MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(dir / "draw.k", fmDbCreate); }));
+              "characters::"
+            + (dir / "draw.k"),
+        MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(dir / "draw.k", fmDbCreate); }));
 }
 
 TEST_F(ObjectFile, ABackupThatCannotBeReplacedFailsTheOpenAndKeepsTheFile)
@@ -422,17 +443,21 @@ TEST_F(ObjectFile, ABackupThatCannotBeReplacedFailsTheOpenAndKeepsTheFile)
     const std::string backup = dir / "draw._kk";
     TStringList list;
     list.Add("precious");
-    { TKelObjectFile(path, fmDbCreate).WriteList(&list); }
-    { TKelObjectFile(backup, fmDbCreate); }
+    {
+        TKelObjectFile(path, fmDbCreate).WriteList(&list);
+    }
+    {
+        TKelObjectFile(backup, fmDbCreate);
+    }
     const Bytes content = ReadFileBytes(path);
     const Bytes oldBackup = ReadFileBytes(backup);
 
     TKelObjectFile readerOfTheBackup(backup, fmDbRead);
-    for (TOpenMode mode : {fmDbCreateBackup, fmDbUpdateBackup}) {
+    for (TOpenMode mode : { fmDbCreateBackup, fmDbUpdateBackup }) {
         SCOPED_TRACE(mode);
-        EXPECT_EQ("File Open Failed::The old backup " + backup + " cannot be removed: "
-                      + platform::kSharingViolationMessage + "::" + path,
-                  MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(path, mode); }));
+        EXPECT_EQ("File Open Failed::The old backup " + backup
+                + " cannot be removed: " + platform::kSharingViolationMessage + "::" + path,
+            MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(path, mode); }));
         EXPECT_EQ(content, ReadFileBytes(path));
         EXPECT_EQ(oldBackup, ReadFileBytes(backup));
     }
@@ -445,20 +470,27 @@ TEST_F(ObjectFile, ExclusiveOpensConflictWithEveryOtherOpen)
         bool secondOpens;
     };
     const Case cases[] = {
-        {fmDbRead, fmDbRead, true},           {fmDbRead, fmDbCreate, false},
-        {fmDbRead, fmDbUpdate, false},        {fmDbRead, fmDbUpdateBackup, false},
-        {fmDbRead, fmDbCreateBackup, false},  {fmDbUpdate, fmDbRead, false},
-        {fmDbCreate, fmDbUpdate, false},      {fmDbUpdateBackup, fmDbRead, false},
+        { fmDbRead, fmDbRead, true },
+        { fmDbRead, fmDbCreate, false },
+        { fmDbRead, fmDbUpdate, false },
+        { fmDbRead, fmDbUpdateBackup, false },
+        { fmDbRead, fmDbCreateBackup, false },
+        { fmDbUpdate, fmDbRead, false },
+        { fmDbCreate, fmDbUpdate, false },
+        { fmDbUpdateBackup, fmDbRead, false },
     };
     const std::string path = dir / "shared.kks";
     TStringList list;
     list.Add("keep me");
-    { TKelObjectFile(path, fmDbCreate).WriteList(&list); }
+    {
+        TKelObjectFile(path, fmDbCreate).WriteList(&list);
+    }
     const Bytes content = ReadFileBytes(path);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.first) + " then " + std::to_string(c.second));
         TKelObjectFile first(path, c.first);
-        const std::string message = MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile second(path, c.second); });
+        const std::string message
+            = MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile second(path, c.second); });
         if (c.secondOpens) {
             EXPECT_EQ("", message);
         } else {

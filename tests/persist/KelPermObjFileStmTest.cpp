@@ -21,10 +21,12 @@ protected:
     void TearDown() override { kel_testing::ResetPersistenceLibrary(); }
 };
 
-std::vector<std::uint8_t> Bytes(const TMemoryStream& s) { return s.Bytes(); }
+std::vector<std::uint8_t> Bytes(const TMemoryStream& s)
+{
+    return s.Bytes();
+}
 
-template <class F>
-std::string MessageOf(F&& f)
+template <class F> std::string MessageOf(F&& f)
 {
     try {
         f();
@@ -71,25 +73,25 @@ TEST_F(PersistLibrary, BaseWritesVersionStamp)
     TKelPersistFileObject object(nullptr, nullptr);
     TMemoryStream s;
     object.WriteToStream(s);
-    EXPECT_EQ((std::vector<std::uint8_t>{0x9C, 0x53}), Bytes(s));
+    EXPECT_EQ((std::vector<std::uint8_t> { 0x9C, 0x53 }), Bytes(s));
     EXPECT_EQ(21404, object.Version);
 }
 
 struct AnsiCase {
     std::vector<std::uint8_t> bytes;
-    const char* text;      // expected text, or nullptr for an error
-    const char* error;     // expected message
+    const char* text; // expected text, or nullptr for an error
+    const char* error; // expected message
     std::uint64_t consumed;
 };
 
 TEST_F(PersistLibrary, ReadAnsiStringForms)
 {
     const AnsiCase cases[] = {
-        {{0x70, 0x2B, 3, 0, 0, 0, 'a', 'b', 'c'}, "abc", nullptr, 9},
-        {{0, 0, 0, 0, 0, 0}, "", nullptr, 6},
-        {{0, 0, 5, 0, 0, 0}, nullptr, "Invalid Ansi String on File", 0},
-        {{0x70, 0x2B, 0xFF, 0xFF, 0xFF, 0xFF, 'x'}, "", nullptr, 6},
-        {{0x70, 0x2B, 0x01, 0xCA, 0x9A, 0x3B}, nullptr, "OverLength Ansi String on File", 0},
+        { { 0x70, 0x2B, 3, 0, 0, 0, 'a', 'b', 'c' }, "abc", nullptr, 9 },
+        { { 0, 0, 0, 0, 0, 0 }, "", nullptr, 6 },
+        { { 0, 0, 5, 0, 0, 0 }, nullptr, "Invalid Ansi String on File", 0 },
+        { { 0x70, 0x2B, 0xFF, 0xFF, 0xFF, 0xFF, 'x' }, "", nullptr, 6 },
+        { { 0x70, 0x2B, 0x01, 0xCA, 0x9A, 0x3B }, nullptr, "OverLength Ansi String on File", 0 },
     };
     for (const AnsiCase& c : cases) {
         TMemoryStream s(c.bytes);
@@ -110,7 +112,7 @@ TEST_F(PersistLibrary, ReadAnsiStringForms)
 TEST_F(PersistLibrary, ClaimedStringLongerThanTheFileIsRefusedWithoutAllocating)
 {
     // 900,000,000 bytes claimed by a 20-byte stream.
-    std::vector<std::uint8_t> bytes = {0x70, 0x2B, 0x00, 0xE9, 0xA4, 0x35};
+    std::vector<std::uint8_t> bytes = { 0x70, 0x2B, 0x00, 0xE9, 0xA4, 0x35 };
     bytes.resize(20, 'x');
     TMemoryStream s(bytes);
     EXPECT_THROW(TKelPersistFileObject::ReadAnsiString(s), EInvalidPersistentFileAction);
@@ -121,7 +123,7 @@ TEST_F(PersistLibrary, WriteAnsiString)
     TMemoryStream s;
     TKelPersistFileObject::WriteAnsiString(s, "abc");
     TKelPersistFileObject::WriteAnsiString(s, "");
-    EXPECT_EQ((std::vector<std::uint8_t>{0x70, 0x2B, 3, 0, 0, 0, 'a', 'b', 'c', 0x70, 0x2B, 0, 0, 0, 0}), Bytes(s));
+    EXPECT_EQ((std::vector<std::uint8_t> { 0x70, 0x2B, 3, 0, 0, 0, 'a', 'b', 'c', 0x70, 0x2B, 0, 0, 0, 0 }), Bytes(s));
 }
 
 TEST_F(PersistLibrary, WritingATextOverABillionBytesIsRefusedBeforeWriting)
@@ -132,8 +134,8 @@ TEST_F(PersistLibrary, WritingATextOverABillionBytesIsRefusedBeforeWriting)
     ASSERT_NE(MAP_FAILED, pages);
     TMemoryStream s;
     EXPECT_EQ("OverLength AnsiString on File", MessageOf([&] {
-                  TKelPersistFileObject::WriteAnsiString(s, std::string_view(static_cast<const char*>(pages), size));
-              }));
+        TKelPersistFileObject::WriteAnsiString(s, std::string_view(static_cast<const char*>(pages), size));
+    }));
     EXPECT_EQ(0u, s.Size());
     ::munmap(pages, size);
 }
@@ -146,10 +148,9 @@ TEST_F(PersistLibrary, ShutdownReportsLiveObjects)
     TKelPersistFileObject a(nullptr, nullptr);
     TKelPersistFileObject b(nullptr, nullptr);
     ShutdownPersistenceLibrary();
-    EXPECT_EQ((std::vector<std::string>{"File Objects Created but not Destroyed",
-                                        "0 Object Left is TKelPersistFileObject",
-                                        "1 Object Left is TKelPersistFileObject"}),
-              lines);
+    EXPECT_EQ((std::vector<std::string> { "File Objects Created but not Destroyed",
+                  "0 Object Left is TKelPersistFileObject", "1 Object Left is TKelPersistFileObject" }),
+        lines);
 }
 
 TEST(SortedPointerList, KeepsAddressOrderWithoutDuplicates)
@@ -210,11 +211,12 @@ TEST_F(PersistLibrary, RegistryErrors)
 {
     static const TPersistentClass foreign("TForeign", nullptr, nullptr);
     static const TPersistentClass third("TThird", &TKelPersistFileObject::ClassInfo(), nullptr);
-    EXPECT_EQ("Failed Attempt To Register, Invalid Class",
-              MessageOf([] { RegisterPersistentClasses({&foreign}); }));
-    EXPECT_EQ("Failed Attempt To Register, Duplicate Name",
-              MessageOf([] { RegisterPersistentClasses({&OtherPersistentClass(), &TKelPersistFileObject::ClassInfo(), &third}); }));
-    EXPECT_EQ(&OtherPersistentClass(), GetRegisteredClass("tother")) << "registered before the duplicate, found in any case";
+    EXPECT_EQ("Failed Attempt To Register, Invalid Class", MessageOf([] { RegisterPersistentClasses({ &foreign }); }));
+    EXPECT_EQ("Failed Attempt To Register, Duplicate Name", MessageOf([] {
+        RegisterPersistentClasses({ &OtherPersistentClass(), &TKelPersistFileObject::ClassInfo(), &third });
+    }));
+    EXPECT_EQ(&OtherPersistentClass(), GetRegisteredClass("tother"))
+        << "registered before the duplicate, found in any case";
     EXPECT_EQ(nullptr, FindRegisteredClass("TThird")) << "the class after the duplicate is not registered";
     EXPECT_EQ("Object Type TFoo is Not Registered", MessageOf([] { GetRegisteredClass("TFoo"); }));
 }
@@ -228,8 +230,9 @@ TEST_F(PersistLibrary, DestroyingAnUnrecordedObjectOnlyWritesADebugLine)
         TKelPersistFileObject object(nullptr, nullptr);
         LiveObjects()->Remove(&object);
     }
-    EXPECT_EQ((std::vector<std::string>{"Non Created Object Destroy (not found on ObjectList) :: TKelPersistFileObject"}),
-              lines);
+    EXPECT_EQ(
+        (std::vector<std::string> { "Non Created Object Destroy (not found on ObjectList) :: TKelPersistFileObject" }),
+        lines);
     ShutdownPersistenceLibrary();
     EXPECT_EQ(1u, lines.size()) << "no report when nothing is left";
 }

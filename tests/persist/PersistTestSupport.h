@@ -78,10 +78,13 @@ inline std::string TestDataPath(const std::string& name)
 }
 
 /// Little-endian building blocks for hand-made files.
-inline void Put16(Bytes& b, std::uint16_t v) { b.insert(b.end(), {std::uint8_t(v), std::uint8_t(v >> 8)}); }
+inline void Put16(Bytes& b, std::uint16_t v)
+{
+    b.insert(b.end(), { std::uint8_t(v), std::uint8_t(v >> 8) });
+}
 inline void Put32(Bytes& b, std::uint32_t v)
 {
-    b.insert(b.end(), {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)});
+    b.insert(b.end(), { std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24) });
 }
 inline void PutText(Bytes& b, const std::string& text)
 {
@@ -90,8 +93,7 @@ inline void PutText(Bytes& b, const std::string& text)
 }
 
 /// The message of the exception `f` raises, checking its type; "" when it raises nothing.
-template <class Exception, class F>
-std::string MessageOf(F&& f)
+template <class Exception, class F> std::string MessageOf(F&& f)
 {
     try {
         f();
@@ -107,7 +109,9 @@ class TFailingStream : public TMemoryStream {
 public:
     enum class Fail { Reads, Writes };
     TFailingStream(Fail fail, std::uint64_t budget, std::vector<std::uint8_t> initial = {})
-        : TMemoryStream(std::move(initial)), fail_(fail), budget_(budget)
+        : TMemoryStream(std::move(initial))
+        , fail_(fail)
+        , budget_(budget)
     {
     }
     std::size_t Read(void* buffer, std::size_t n) override

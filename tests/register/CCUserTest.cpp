@@ -22,13 +22,13 @@ TEST_F(CCUserOnFile, RecordLayoutWithAndWithoutTaker)
     TCCUser* giver = r.Add("ANN", "LEE", 2);
     const Bytes alone = RecordBytes(*giver);
     ASSERT_EQ(74u, alone.size());
-    EXPECT_EQ((Bytes{0x9C, 0x53, 3, 'A', 'N', 'N'}), Bytes(alone.begin(), alone.begin() + 6));
-    EXPECT_EQ((Bytes{2, 0, 0, 0, 0x70, 0x2B, 0, 0, 0, 0}), Bytes(alone.begin() + 64, alone.end()));
+    EXPECT_EQ((Bytes { 0x9C, 0x53, 3, 'A', 'N', 'N' }), Bytes(alone.begin(), alone.begin() + 6));
+    EXPECT_EQ((Bytes { 2, 0, 0, 0, 0x70, 0x2B, 0, 0, 0, 0 }), Bytes(alone.begin() + 64, alone.end()));
 
     giver->SetTaker(r.Add("ANN", "SMITH", 0));
     const Bytes taken = RecordBytes(*giver);
-    EXPECT_EQ((Bytes{0x70, 0x2B, 8, 0, 0, 0, 'A', 'N', 'N', 'S', 'M', 'I', 'T', 'H'}),
-              Bytes(taken.begin() + 68, taken.end()));
+    EXPECT_EQ((Bytes { 0x70, 0x2B, 8, 0, 0, 0, 'A', 'N', 'N', 'S', 'M', 'I', 'T', 'H' }),
+        Bytes(taken.begin() + 68, taken.end()));
 }
 
 TEST_F(CCUserOnFile, NameBuffersCarryNoTraceOfAnEarlierLongerName)
@@ -61,9 +61,9 @@ TEST_F(CCUserOnFile, LinkingTakersAfterLoad)
     TCCUser* a = r.Add("A", "ONE", 0);
     TCCUser* b = r.Add("B", "TWO", 1);
     TCCUser* c = r.Add("C", "THREE", 1);
-    a->TakerNameOnFile = "btwo";     // letter case differs
+    a->TakerNameOnFile = "btwo"; // letter case differs
     b->TakerNameOnFile = "CTHREE";
-    c->TakerNameOnFile = "NOBODY";   // names no participant
+    c->TakerNameOnFile = "NOBODY"; // names no participant
     LinkTakersAfterLoad(r.participants);
     EXPECT_EQ(b, a->Taker);
     EXPECT_EQ(a, b->Giver);
@@ -71,7 +71,7 @@ TEST_F(CCUserOnFile, LinkingTakersAfterLoad)
     EXPECT_EQ(b, c->Giver);
     EXPECT_FALSE(c->HasTaker());
     EXPECT_EQ(nullptr, a->Giver);
-    for (TCCUser* u : {a, b, c})
+    for (TCCUser* u : { a, b, c })
         EXPECT_TRUE(u->TakerNameOnFile.empty());
 }
 

@@ -1,6 +1,6 @@
+#include "register/KksDocument.h"
 #include "platform/PosixFile.h"
 #include "register/CCObjectFile.h"
-#include "register/KksDocument.h"
 #include "register/RegisterTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -47,8 +47,8 @@ TEST_F(KksDocument, ReadsTheExchangeExampleAndLinksTakers)
     {
         TKksDocument d = ReadKksDocument(TestDataPath(kGolden), &window);
         ASSERT_FALSE(d.Incomplete());
-        EXPECT_EQ((std::vector<std::string>{"X", "Y"}), d.GroupNames->Texts());
-        EXPECT_EQ((std::vector<std::string>{"ANNLEE", "BOBKAY"}), d.Participants->Texts());
+        EXPECT_EQ((std::vector<std::string> { "X", "Y" }), d.GroupNames->Texts());
+        EXPECT_EQ((std::vector<std::string> { "ANNLEE", "BOBKAY" }), d.Participants->Texts());
         TCCUser* ann = UserAt(*d.Participants, 0);
         TCCUser* bob = UserAt(*d.Participants, 1);
         EXPECT_EQ("LEE", ann->LastName);
@@ -61,7 +61,7 @@ TEST_F(KksDocument, ReadsTheExchangeExampleAndLinksTakers)
         EXPECT_EQ(&window, ann->Owner);
         EXPECT_EQ(d.Participants.get(), ann->OwnerList);
         EXPECT_TRUE(d.TemplateRead);
-        EXPECT_EQ((std::vector<std::string>{"Dear [M]"}), d.TemplateLines);
+        EXPECT_EQ((std::vector<std::string> { "Dear [M]" }), d.TemplateLines);
     }
     EXPECT_EQ(0, LiveObjects()->Count()) << "the document frees its records";
 }
@@ -69,7 +69,7 @@ TEST_F(KksDocument, ReadsTheExchangeExampleAndLinksTakers)
 TEST_F(KksDocument, IncompleteDocuments)
 {
     TRegister noGroups; // both lists exist but are empty
-    noGroups.templateLines = {"never read"};
+    noGroups.templateLines = { "never read" };
     const TKksDocument a = ReadBytes(WriteBytes(noGroups));
     EXPECT_TRUE(a.Incomplete());
     EXPECT_FALSE(a.GroupNames);
@@ -77,10 +77,10 @@ TEST_F(KksDocument, IncompleteDocuments)
 
     TRegister noParticipants;
     noParticipants.groups.Add("X");
-    noParticipants.templateLines = {"Dear [M]", "  trailing  "};
+    noParticipants.templateLines = { "Dear [M]", "  trailing  " };
     const Bytes bytes = WriteBytes(noParticipants);
     // Groups, an empty participant list, the template, an empty class table.
-    const Bytes tail = {0x69, 0x2B, 0, 0, 0x6A, 0x2B, 0x69, 0x2B, 0, 0, 0x6A, 0x2B};
+    const Bytes tail = { 0x69, 0x2B, 0, 0, 0x6A, 0x2B, 0x69, 0x2B, 0, 0, 0x6A, 0x2B };
     EXPECT_TRUE(std::equal(tail.begin(), tail.begin() + 6, bytes.begin() + 8 + 10));
     EXPECT_TRUE(std::equal(tail.begin() + 6, tail.end(), bytes.end() - 6));
     const TKksDocument b = ReadBytes(bytes);
@@ -99,11 +99,11 @@ TEST_F(KksDocument, EmptyTemplateAndDeletedGroupsRoundTrip)
     r.Add("ZOE", "", 2);
     r.Add("AL", "B", -1);
     const Bytes bytes = WriteBytes(r);
-    const Bytes emptyTemplate = {0x69, 0x2B, 0, 0, 0x6A, 0x2B};
+    const Bytes emptyTemplate = { 0x69, 0x2B, 0, 0, 0x6A, 0x2B };
     EXPECT_TRUE(std::equal(emptyTemplate.begin(), emptyTemplate.end(), bytes.end() - 16 - 6));
 
     const TKksDocument d = ReadBytes(bytes);
-    EXPECT_EQ((std::vector<std::string>{"A", ".", "C"}), d.GroupNames->Texts());
+    EXPECT_EQ((std::vector<std::string> { "A", ".", "C" }), d.GroupNames->Texts());
     EXPECT_EQ(2, UserAt(*d.Participants, 0)->GroupNo);
     EXPECT_EQ(-1, UserAt(*d.Participants, 1)->GroupNo);
     EXPECT_FALSE(UserAt(*d.Participants, 0)->HasTaker());
@@ -120,10 +120,10 @@ Bytes Patched(std::size_t offset, const Bytes& with)
 
 TEST_F(KksDocument, StoredTakerNamesAreMatchedWithoutCaseAndUnknownOnesLeaveNoTaker)
 {
-    const TKksDocument lower = ReadBytes(Patched(109, {'b', 'o', 'b', 'k', 'a', 'y'}));
+    const TKksDocument lower = ReadBytes(Patched(109, { 'b', 'o', 'b', 'k', 'a', 'y' }));
     EXPECT_EQ(UserAt(*lower.Participants, 1), UserAt(*lower.Participants, 0)->Taker);
 
-    const TKksDocument unknown = ReadBytes(Patched(109, {'N', 'O', 'B', 'O', 'D', 'Y'}));
+    const TKksDocument unknown = ReadBytes(Patched(109, { 'N', 'O', 'B', 'O', 'D', 'Y' }));
     TCCUser* ann = UserAt(*unknown.Participants, 0);
     EXPECT_FALSE(ann->HasTaker());
     EXPECT_TRUE(ann->TakerNameOnFile.empty());
@@ -143,20 +143,20 @@ TEST_F(KksDocument, DamagedDocumentsRaiseTheirMessages)
     withoutRecord.groups.Add("X");
     withoutRecord.participants.Add("GHOST");
     const DamagedCase cases[] = {
-        {"never closed", Patched(4, {0, 0, 0, 0}), "Unregistered Object on Stream Ref No=0  "},
-        {"class not registered", Patched(228, {'T', 'F', 'o', 'o', 'U', 's', 'r'}),
-         "Object Type TFooUsr is Not Registered"},
-        {"group list end marker", Patched(20, {0, 0}), "Mis Constructed AnsiString End Reg No= 0"},
-        {"taker string marker", Patched(103, {0, 0}), "Invalid Ansi String on File"},
-        {"taker string over a billion", Patched(105, {0x01, 0xCA, 0x9A, 0x3B}), "OverLength Ansi String on File"},
-        {"taker string longer than the file", Patched(105, {0x00, 0xE9, 0xA4, 0x35}),
-         "Damaged file: a string at offset 109 claims 900000000 bytes, but only 130 remain"},
-        {"group number beyond the groups", Patched(99, {5}),
-         "Damaged file: participant ANNLEE belongs to group number 5, but the document has 2 groups"},
-        {"participant without a record", WriteBytes(withoutRecord),
-         "Damaged file: participant 1 (GHOST) has no participant record"},
-        {"not an object file", Bytes(golden.begin() + 8, golden.end()),
-         "File Open Failed::File is Not of Acceptable Type::memory"},
+        { "never closed", Patched(4, { 0, 0, 0, 0 }), "Unregistered Object on Stream Ref No=0  " },
+        { "class not registered", Patched(228, { 'T', 'F', 'o', 'o', 'U', 's', 'r' }),
+            "Object Type TFooUsr is Not Registered" },
+        { "group list end marker", Patched(20, { 0, 0 }), "Mis Constructed AnsiString End Reg No= 0" },
+        { "taker string marker", Patched(103, { 0, 0 }), "Invalid Ansi String on File" },
+        { "taker string over a billion", Patched(105, { 0x01, 0xCA, 0x9A, 0x3B }), "OverLength Ansi String on File" },
+        { "taker string longer than the file", Patched(105, { 0x00, 0xE9, 0xA4, 0x35 }),
+            "Damaged file: a string at offset 109 claims 900000000 bytes, but only 130 remain" },
+        { "group number beyond the groups", Patched(99, { 5 }),
+            "Damaged file: participant ANNLEE belongs to group number 5, but the document has 2 groups" },
+        { "participant without a record", WriteBytes(withoutRecord),
+            "Damaged file: participant 1 (GHOST) has no participant record" },
+        { "not an object file", Bytes(golden.begin() + 8, golden.end()),
+            "File Open Failed::File is Not of Acceptable Type::memory" },
     };
     for (const DamagedCase& c : cases) {
         SCOPED_TRACE(c.label);
@@ -171,7 +171,7 @@ TEST_F(KksDocument, EveryTruncationAndEveryFailingReadRaises)
     for (std::size_t k = 0; k < golden.size(); ++k) {
         SCOPED_TRACE(k);
         EXPECT_THROW(ReadBytes(Bytes(golden.begin(), golden.begin() + static_cast<std::ptrdiff_t>(k))),
-                     EInvalidPersistentFileAction);
+            EInvalidPersistentFileAction);
         TFailingStream failing(TFailingStream::Fail::Reads, k, golden);
         EXPECT_THROW(ReadKksDocument(failing, "failing", nullptr), EInvalidPersistentFileAction);
     }
@@ -185,7 +185,7 @@ TEST_F(KksDocument, EveryFailingWriteRaises)
         SCOPED_TRACE(k);
         TFailingStream failing(TFailingStream::Fail::Writes, k);
         EXPECT_THROW(WriteKksDocument(failing, "failing", r.groups, r.participants, r.templateLines),
-                     EInvalidPersistentFileAction);
+            EInvalidPersistentFileAction);
     }
 }
 
@@ -222,11 +222,11 @@ TEST_F(KksDocument, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
     FillExchange(held);
 
     const std::pair<TRegister*, std::string> cases[] = {
-        {&longLine, "Template line 2 is too long to save: 256 bytes (at most 255)"},
-        {&longGroup, "Group name 3 is too long to save: 300 bytes (at most 255)"},
-        {&tooMany, "Too many groups to save: 32768 (at most 32767)"},
-        {&failing, "No space left on device"},
-        {&held, std::string("File Open Failed::") + platform::kSharingViolationMessage + "::" + path},
+        { &longLine, "Template line 2 is too long to save: 256 bytes (at most 255)" },
+        { &longGroup, "Group name 3 is too long to save: 300 bytes (at most 255)" },
+        { &tooMany, "Too many groups to save: 32768 (at most 32767)" },
+        { &failing, "No space left on device" },
+        { &held, std::string("File Open Failed::") + platform::kSharingViolationMessage + "::" + path },
     };
     for (const auto& [reg, message] : cases) {
         SCOPED_TRACE(message);
@@ -235,10 +235,10 @@ TEST_F(KksDocument, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
         if (reg == &held)
             reader = std::make_unique<TCCObjectFile>(path, fmDbRead);
         EXPECT_EQ(message, MessageOf<std::exception>([&, reg = reg] {
-                      WriteKksDocument(path, reg->groups, reg->participants, reg->templateLines);
-                  }));
+            WriteKksDocument(path, reg->groups, reg->participants, reg->templateLines);
+        }));
         EXPECT_EQ(before, ReadFileBytes(path));
-        EXPECT_EQ((std::vector<std::string>{"party.kks"}), dir.Entries());
+        EXPECT_EQ((std::vector<std::string> { "party.kks" }), dir.Entries());
     }
 }
 
@@ -254,10 +254,10 @@ TEST_F(KksDocument, ASaveReplacesTheFileAndKeepsItsPermissions)
     FillExchange(second);
     WriteKksDocument(path, second.groups, second.participants, second.templateLines);
     EXPECT_EQ(ReadFileBytes(TestDataPath(kGolden)), ReadFileBytes(path));
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(0, ::stat(path.c_str(), &st));
     EXPECT_EQ(0640u, st.st_mode & 0777);
-    EXPECT_EQ((std::vector<std::string>{"party.kks"}), dir.Entries());
+    EXPECT_EQ((std::vector<std::string> { "party.kks" }), dir.Entries());
 }
 
 } // namespace

@@ -11,7 +11,7 @@ namespace testsupport {
 
 struct TRegister {
     TStringList groups;
-    TStringList participants{true};
+    TStringList participants { true };
     std::vector<std::string> templateLines;
 
     TCCUser* Add(const std::string& first, const std::string& last, int groupNo)
@@ -33,7 +33,7 @@ inline void FillExchange(TRegister& r)
     TCCUser* bob = r.Add("BOB", "KAY", 1);
     ann->SetTaker(bob);
     bob->SetTaker(ann);
-    r.templateLines = {"Dear [M]"};
+    r.templateLines = { "Dear [M]" };
 }
 
 class TRegisterTest : public TPersistTest {
