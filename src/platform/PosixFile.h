@@ -1,6 +1,6 @@
 #pragma once
-// Files for the object files and the documents, on POSIX. The desktop platform we
-// copy shares files by share mode; here the same rules are kept with flock():
+// Files for the object files and the documents, on POSIX. Windows shares files by
+// share mode; here the same rules are kept with flock():
 // shared openers take LOCK_SH, exclusive ones LOCK_EX, never waiting. Each open is
 // its own open file description, so two opens in one process conflict like two
 // programs would. Locks are advisory: every path that opens a document takes one.
