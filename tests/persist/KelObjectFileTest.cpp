@@ -198,6 +198,7 @@ TEST_F(ObjectFile, OpenFailuresAreWrappedWithTheFullPath)
         { "table beyond the end", WithHeader({}, 500), fmDbRead,
             "Damaged file: unexpected end of file reading a list's start marker at offset 500 (2 bytes wanted)" },
     };
+    const int descriptors = OpenDescriptorCount();
     for (const OpenCase& c : cases) {
         SCOPED_TRACE(c.label);
         const std::string path = dir / "case.kks";
@@ -207,6 +208,7 @@ TEST_F(ObjectFile, OpenFailuresAreWrappedWithTheFullPath)
         EXPECT_EQ("File Open Failed::" + c.reason + "::" + path,
             MessageOf<EInvalidPersistentFileAction>([&] { TKelObjectFile f(path, c.mode); }));
     }
+    EXPECT_EQ(descriptors, OpenDescriptorCount()) << "failed opens close their files";
 }
 
 TEST_F(ObjectFile, AlternateFileTypeIsAccepted)
@@ -453,6 +455,7 @@ TEST_F(ObjectFile, ABackupThatCannotBeReplacedFailsTheOpenAndKeepsTheFile)
     const Bytes oldBackup = ReadFileBytes(backup);
 
     TKelObjectFile readerOfTheBackup(backup, fmDbRead);
+    const int descriptors = OpenDescriptorCount();
     for (TOpenMode mode : { fmDbCreateBackup, fmDbUpdateBackup }) {
         SCOPED_TRACE(mode);
         EXPECT_EQ("File Open Failed::The old backup " + backup
@@ -461,6 +464,7 @@ TEST_F(ObjectFile, ABackupThatCannotBeReplacedFailsTheOpenAndKeepsTheFile)
         EXPECT_EQ(content, ReadFileBytes(path));
         EXPECT_EQ(oldBackup, ReadFileBytes(backup));
     }
+    EXPECT_EQ(descriptors, OpenDescriptorCount());
 }
 
 TEST_F(ObjectFile, ExclusiveOpensConflictWithEveryOtherOpen)

@@ -77,6 +77,15 @@ inline std::string TestDataPath(const std::string& name)
     return std::string(dir != nullptr ? dir : TINSELWICK_TEST_DATA_DIR) + "/" + name;
 }
 
+/// How many files the process has open: a failed open must not leave one behind.
+inline int OpenDescriptorCount()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
 /// Little-endian building blocks for hand-made files.
 inline void Put16(Bytes& b, std::uint16_t v)
 {

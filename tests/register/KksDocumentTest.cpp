@@ -228,6 +228,7 @@ TEST_F(KksDocument, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
         { &failing, "No space left on device" },
         { &held, std::string("File Open Failed::") + platform::kSharingViolationMessage + "::" + path },
     };
+    const int descriptors = OpenDescriptorCount();
     for (const auto& [reg, message] : cases) {
         SCOPED_TRACE(message);
         // A reader holds the document open only for the last case.
@@ -239,6 +240,8 @@ TEST_F(KksDocument, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
         }));
         EXPECT_EQ(before, ReadFileBytes(path));
         EXPECT_EQ((std::vector<std::string> { "party.kks" }), dir.Entries());
+        reader.reset();
+        EXPECT_EQ(descriptors, OpenDescriptorCount()) << "every file of a failed save is closed";
     }
 }
 
