@@ -467,6 +467,10 @@ void TCrisForm::BEditNotesClick(QObject*)
 {
     const bool shown = MNotes->isHidden();
     MNotes->setVisible(shown);
+    // The memo covers the list labels; hidden with it, the last letter of the groups
+    // label does not peek out beside the memo, and a screen reader does not offer them.
+    for (QLabel* label : {LUserList, LTakerList, LGroupList})
+        label->setVisible(!shown);
     BEditNotes->setText(shown ? QStringLiteral("End Edit") : QStringLiteral("Edit Notes"));
     EnableCommands(!shown);
 }
