@@ -1,6 +1,7 @@
 // The small rules under the commands: name cleaning, the error display's full
 // stop, and the single-byte text border of the widgets.
 
+#include "platform/gui/FileDialogService.h"
 #include "platform/gui/QtAnsi.h"
 #include "ui/FmMainCC.h"
 #include "ui/NameRules.h"
@@ -94,6 +95,16 @@ TEST(AnsiText, RefusesCharactersOutsideTheCodePageInsteadOfReplacingThem)
     QString bad = QStringLiteral(u"Ren\u0119e");
     EXPECT_EQ(QValidator::Acceptable, validator.validate(good, position));
     EXPECT_EQ(QValidator::Invalid, validator.validate(bad, position));
+}
+
+TEST(QtNameFilters, EveryDescriptionKeepsItsTextAndGetsItsPattern)
+{
+    // The two document filters, blanks and all, and a description left without a pattern.
+    EXPECT_EQ(QStringLiteral("Tinselwick Files   *.KKS (*.KKS);;All Files    *.* (*.*)"),
+              QtNameFilters(QStringLiteral("Tinselwick Files   *.KKS|*.KKS|All Files    *.*|*.*")));
+    EXPECT_EQ(QStringLiteral("Tinselwick Files  *.KKS (*.KKS);;All Files (*.*)"),
+              QtNameFilters(QStringLiteral("Tinselwick Files  *.KKS|*.KKS|All Files|  *.*")));
+    EXPECT_EQ(QStringLiteral("Everything (*)"), QtNameFilters(QStringLiteral("Everything")));
 }
 
 } // namespace
