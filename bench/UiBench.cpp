@@ -30,7 +30,7 @@ public:
     bool WarningOkCancel(const QString&) override { return false; }
     std::optional<QString> GetOpenFileName(const TFileDialogRequest&) override { return std::nullopt; }
     std::optional<QString> GetSaveFileName(const TFileDialogRequest&) override { return std::nullopt; }
-    void ShowTopic(const QString&, int) override {}
+    void ShowTopic(const QString&, int) override { }
     std::unique_ptr<TCanvas> OpenJob() override { return nullptr; }
 };
 
@@ -41,12 +41,12 @@ enum class TRegister {
 
 struct TWindow {
     TQuietServices services;
-    TRandomSource random{20241224};
+    TRandomSource random { 20241224 };
     std::unique_ptr<TCrisForm> form;
 
     TWindow(int n, TRegister kind)
     {
-        form = std::make_unique<TCrisForm>(TFormServices{services, services, services, services, random});
+        form = std::make_unique<TCrisForm>(TFormServices { services, services, services, services, random });
         form->resize(700, 400);
         form->show();
         form->GroupNames = std::make_unique<TStringList>();
@@ -76,9 +76,16 @@ void DoAssignment(benchmark::State& state, TRegister kind)
     state.counters["takers_lines"] = window.form->MTakers->Count();
 }
 BENCHMARK_CAPTURE(DoAssignment, success, TRegister::Drawable)
-    ->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(DoAssignment, failure, TRegister::OneGroupTooBig)
-    ->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void RefreshLists(benchmark::State& state, TRegister kind)
 {
@@ -91,9 +98,18 @@ void RefreshLists(benchmark::State& state, TRegister kind)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK_CAPTURE(RefreshLists, sorted_mode, TRegister::Drawable)
-    ->Arg(100)->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(RefreshLists, aligned_mode, TRegister::OneGroupTooBig)
-    ->Arg(1000)->Arg(5000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+    ->Arg(1000)
+    ->Arg(5000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

@@ -10,7 +10,10 @@
 
 class TMessageGuardedApplication : public QApplication {
 public:
-    TMessageGuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    TMessageGuardedApplication(int& argc, char** argv)
+        : QApplication(argc, argv)
+    {
+    }
 
     void SetMessageService(IMessageService* messages) { messages_ = messages; }
 

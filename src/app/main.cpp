@@ -1,5 +1,6 @@
 // Tinselwick: the desktop program. Reads no command line.
 
+#include "app/GuardedApplication.h"
 #include "draw/Random.h"
 #include "persist/KelPermObjFileStm.h"
 #include "platform/gui/QtFileDialogService.h"
@@ -9,9 +10,9 @@
 #include "register/CCUser.h"
 #include "ui/CCAbout.h"
 #include "ui/FmMainCC.h"
-#include "app/GuardedApplication.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <optional>
 #include <string>
@@ -28,7 +29,7 @@ int main(int /*argc*/, char* argv[])
 
     // Only the program's own name goes to the toolkit: no option reaches it.
     int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
+    char* qtArgv[] = { argv[0], nullptr };
     TMessageGuardedApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Tinselwick"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tinselwick"));
@@ -40,7 +41,7 @@ int main(int /*argc*/, char* argv[])
     // Without a system printer a job goes to a PDF file the user names.
     TQtPrinterService printer([&fileDialogs]() -> std::optional<std::string> {
         const std::optional<QString> path = fileDialogs.GetSaveFileName(
-            {QStringLiteral("pdf"), QStringLiteral("PDF Files|*.pdf"), QDir::homePath(), QString()});
+            { QStringLiteral("pdf"), QStringLiteral("PDF Files|*.pdf"), QDir::homePath(), QString() });
         if (!path)
             return std::nullopt;
         return QFile::encodeName(*path).toStdString();
@@ -48,15 +49,15 @@ int main(int /*argc*/, char* argv[])
 
     int exitCode = 0;
     {
-        TCrisForm form({messages, fileDialogs, help, printer, ProgramRandom()});
+        TCrisForm form({ messages, fileDialogs, help, printer, ProgramRandom() });
         messages.SetParent(&form);
         fileDialogs.SetParent(&form);
 
         TAboutCC about;
         about.hide();
         form.SetAboutBox(&about);
-        QObject::connect(&about, &TAboutCC::HelpRequested, &form,
-                         [&form] { form.RunGuarded([&form] { form.Help2Click(&form); }); });
+        QObject::connect(
+            &about, &TAboutCC::HelpRequested, &form, [&form] { form.RunGuarded([&form] { form.Help2Click(&form); }); });
 
         form.show();
         exitCode = QApplication::exec();

@@ -32,7 +32,7 @@ QFont ProductFont()
 {
     // A Times-like face 19 pixels high; the free metric-compatible one where installed.
     QFont font(QFontDatabase::hasFamily(QStringLiteral("Liberation Serif")) ? QStringLiteral("Liberation Serif")
-                                                                             : QStringLiteral("serif"));
+                                                                            : QStringLiteral("serif"));
     font.setStyleHint(QFont::Serif);
     font.setPixelSize(19);
     return font;
@@ -40,7 +40,8 @@ QFont ProductFont()
 
 } // namespace
 
-TAboutCC::TAboutCC(QWidget* parent) : QDialog(parent)
+TAboutCC::TAboutCC(QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutCC"));
     setWindowTitle(QStringLiteral("About Tinselwick"));
@@ -87,7 +88,10 @@ TAboutCC::TAboutCC(QWidget* parent) : QDialog(parent)
     addAction(help);
 }
 
-void TAboutCC::OKButtonClick(QObject*) { hide(); }
+void TAboutCC::OKButtonClick(QObject*)
+{
+    hide();
+}
 
 void TAboutCC::showEvent(QShowEvent* event)
 {

@@ -67,7 +67,10 @@ TListBox* NewListBox(QWidget* parent, const char* name, const char* accessibleNa
     return list;
 }
 
-TCCUser* RecordOf(TObject* object) { return dynamic_cast<TCCUser*>(object); }
+TCCUser* RecordOf(TObject* object)
+{
+    return dynamic_cast<TCCUser*>(object);
+}
 
 } // namespace
 
@@ -91,7 +94,9 @@ void TEditPanel::keyPressEvent(QKeyEvent* event)
     QFrame::keyPressEvent(event);
 }
 
-TCrisForm::TCrisForm(TFormServices services, QWidget* parent) : QMainWindow(parent), services_(services)
+TCrisForm::TCrisForm(TFormServices services, QWidget* parent)
+    : QMainWindow(parent)
+    , services_(services)
 {
     setObjectName(QStringLiteral("CrisForm"));
     setWindowTitle(QStringLiteral("Tinselwick"));
@@ -156,7 +161,7 @@ void TCrisForm::CreateControls()
     EFirstName->setObjectName(QStringLiteral("EFirstName"));
     ELastName = new QLineEdit(QStringLiteral("ELastName"), PEdit);
     ELastName->setObjectName(QStringLiteral("ELastName"));
-    for (QLineEdit* edit : {EFirstName, ELastName})
+    for (QLineEdit* edit : { EFirstName, ELastName })
         edit->setValidator(new TAnsiValidator(edit));
     // The fields are named by the labels above them, which change with the panel's mode.
     LFirstName->setBuddy(EFirstName);
@@ -215,23 +220,41 @@ void TCrisForm::LayOutControls()
         int left, top, width, height; // width 0: a label, as wide as its text
     };
     const std::vector<TPlace> places = {
-        {LUserList, 32, 30, 0, 0},     {LTakerList, 200, 30, 0, 0},    {LGroupList, 376, 30, 0, 0},
-        {MGivers, 32, 48, 121, 97},    {MTakers, 200, 48, 121, 97},    {MGroups, 376, 48, 121, 97},
-        {BNewPart, 15, 175, 100, 25},  {BEditPart, 15, 215, 100, 25},  {BDelPart, 15, 255, 100, 25},
-        {BNewGroup, 170, 175, 100, 25}, {BEditGroup, 170, 215, 100, 25}, {BDelGroup, 170, 255, 100, 25},
-        {BGo, 330, 175, 100, 25},      {BEditNotes, 328, 255, 100, 26}, {BPrint, 490, 175, 100, 25},
-        {BOneLetter, 490, 215, 100, 25}, {BTest, 490, 255, 100, 25},    {MNotes, 8, 24, 433, 265},
-        {PEdit, 136, 104, 353, 121},   {LCurGroup, 8, 8, 0, 0},        {LFirstName, 8, 24, 0, 0},
-        {LLastName, 176, 24, 0, 0},    {EFirstName, 8, 48, 137, 21},   {ELastName, 176, 48, 161, 21},
-        {BOk, 176, 80, 75, 25},        {BCancel, 72, 80, 75, 25},
+        { LUserList, 32, 30, 0, 0 },
+        { LTakerList, 200, 30, 0, 0 },
+        { LGroupList, 376, 30, 0, 0 },
+        { MGivers, 32, 48, 121, 97 },
+        { MTakers, 200, 48, 121, 97 },
+        { MGroups, 376, 48, 121, 97 },
+        { BNewPart, 15, 175, 100, 25 },
+        { BEditPart, 15, 215, 100, 25 },
+        { BDelPart, 15, 255, 100, 25 },
+        { BNewGroup, 170, 175, 100, 25 },
+        { BEditGroup, 170, 215, 100, 25 },
+        { BDelGroup, 170, 255, 100, 25 },
+        { BGo, 330, 175, 100, 25 },
+        { BEditNotes, 328, 255, 100, 26 },
+        { BPrint, 490, 175, 100, 25 },
+        { BOneLetter, 490, 215, 100, 25 },
+        { BTest, 490, 255, 100, 25 },
+        { MNotes, 8, 24, 433, 265 },
+        { PEdit, 136, 104, 353, 121 },
+        { LCurGroup, 8, 8, 0, 0 },
+        { LFirstName, 8, 24, 0, 0 },
+        { LLastName, 176, 24, 0, 0 },
+        { EFirstName, 8, 48, 137, 21 },
+        { ELastName, 176, 48, 161, 21 },
+        { BOk, 176, 80, 75, 25 },
+        { BCancel, 72, 80, 75, 25 },
     };
 
     // The pixel places are the layout. Where the font needs more room than the places
     // give a caption, the whole layout grows by one factor rather than cut a caption.
     const QFontMetrics metrics(centralWidget()->font());
     QStyle* style = BOk->style();
-    const int buttonPadding = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, BOk)
-                                   + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, BOk));
+    const int buttonPadding = 2
+        * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, BOk)
+            + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, BOk));
     double scale = 1.0;
     for (const TPlace& place : places) {
         if (auto* button = qobject_cast<QPushButton*>(place.widget)) {
@@ -249,12 +272,11 @@ void TCrisForm::LayOutControls()
             place.widget->adjustSize();
             place.widget->move(scaled(place.left), scaled(place.top));
         } else {
-            place.widget->setGeometry(scaled(place.left), scaled(place.top), scaled(place.width),
-                                      scaled(place.height));
+            place.widget->setGeometry(scaled(place.left), scaled(place.top), scaled(place.width), scaled(place.height));
         }
     }
     const int itemHeight = std::max(scaled(kDesignItemHeight), metrics.height());
-    for (TListBox* list : {MGivers, MTakers, MGroups})
+    for (TListBox* list : { MGivers, MTakers, MGroups })
         list->SetItemHeight(itemHeight);
     MNotes->FitWrapWidthTo(MNotes->size());
 
@@ -266,8 +288,25 @@ void TCrisForm::LayOutControls()
 void TCrisForm::SetTabOrder()
 {
     const std::vector<QWidget*> order = {
-        BNewPart, BDelPart,  BNewGroup, BDelGroup, BGo,     BTest,   BPrint,  EFirstName, ELastName, BOk,
-        BCancel,  BEditPart, BEditGroup, MGivers,  MTakers, MGroups, MNotes, BEditNotes, BOneLetter,
+        BNewPart,
+        BDelPart,
+        BNewGroup,
+        BDelGroup,
+        BGo,
+        BTest,
+        BPrint,
+        EFirstName,
+        ELastName,
+        BOk,
+        BCancel,
+        BEditPart,
+        BEditGroup,
+        MGivers,
+        MTakers,
+        MGroups,
+        MNotes,
+        BEditNotes,
+        BOneLetter,
     };
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
@@ -276,13 +315,13 @@ void TCrisForm::SetTabOrder()
 void TCrisForm::Bind(QAbstractButton* button, void (TCrisForm::*handler)(QObject*))
 {
     connect(button, &QAbstractButton::clicked, this,
-            [this, button, handler] { RunGuarded([&] { (this->*handler)(button); }); });
+        [this, button, handler] { RunGuarded([&] { (this->*handler)(button); }); });
 }
 
 void TCrisForm::Bind(QAction* action, void (TCrisForm::*handler)(QObject*))
 {
-    connect(action, &QAction::triggered, this,
-            [this, action, handler] { RunGuarded([&] { (this->*handler)(action); }); });
+    connect(
+        action, &QAction::triggered, this, [this, action, handler] { RunGuarded([&] { (this->*handler)(action); }); });
 }
 
 void TCrisForm::ConnectHandlers()
@@ -325,7 +364,7 @@ void TCrisForm::RunGuarded(const std::function<void()>& command)
 
 std::vector<QPushButton*> TCrisForm::CommandButtons() const
 {
-    return {BNewPart, BDelPart, BNewGroup, BDelGroup, BGo, BTest, BPrint, BOneLetter, BEditPart, BEditGroup};
+    return { BNewPart, BDelPart, BNewGroup, BDelGroup, BGo, BTest, BPrint, BOneLetter, BEditPart, BEditGroup };
 }
 
 void TCrisForm::changeEvent(QEvent* event)
@@ -343,7 +382,7 @@ void TCrisForm::RefreshLists()
     if (GroupNames) {
         groups.reserve(static_cast<std::size_t>(GroupNames->Count()));
         for (int i = 0; i < GroupNames->Count(); ++i)
-            groups.push_back({GroupNames->Strings(i), nullptr});
+            groups.push_back({ GroupNames->Strings(i), nullptr });
     }
     MGroups->SetLines(std::move(groups));
 
@@ -352,7 +391,7 @@ void TCrisForm::RefreshLists()
         givers.reserve(static_cast<std::size_t>(Participants->Count()));
         for (int i = 0; i < Participants->Count(); ++i) {
             if (TCCUser* user = UserAt(*Participants, i))
-                givers.push_back({user->DisplayName(), user});
+                givers.push_back({ user->DisplayName(), user });
         }
     }
     MGivers->SetLines(std::move(givers));
@@ -365,9 +404,9 @@ void TCrisForm::RefreshLists()
         for (int i = 0; i < MGivers->Count(); ++i) {
             const TCCUser* giver = RecordOf(MGivers->Object(i));
             if (giver != nullptr && giver->HasTaker())
-                takers.push_back({giver->Taker->DisplayName(), giver->Taker});
+                takers.push_back({ giver->Taker->DisplayName(), giver->Taker });
             else
-                takers.push_back({kNotAssignedLine, nullptr});
+                takers.push_back({ kNotAssignedLine, nullptr });
         }
     }
     MTakers->SetLines(std::move(takers));
@@ -414,7 +453,10 @@ void TCrisForm::ClearDocument()
     RefreshLists();
 }
 
-void TCrisForm::ClearAssignments() { ::ClearAssignments(Participants.get()); }
+void TCrisForm::ClearAssignments()
+{
+    ::ClearAssignments(Participants.get());
+}
 
 // ---- Draw ---------------------------------------------------------------------------
 
@@ -459,9 +501,15 @@ void TCrisForm::BTestClick(QObject*)
 
 // ---- Template, help, About ----------------------------------------------------------
 
-std::vector<std::string> TCrisForm::TemplateLines() const { return MNotes->DisplayedLines(); }
+std::vector<std::string> TCrisForm::TemplateLines() const
+{
+    return MNotes->DisplayedLines();
+}
 
-void TCrisForm::SetTemplateLines(const std::vector<std::string>& lines) { MNotes->SetLines(lines); }
+void TCrisForm::SetTemplateLines(const std::vector<std::string>& lines)
+{
+    MNotes->SetLines(lines);
+}
 
 void TCrisForm::BEditNotesClick(QObject*)
 {
@@ -469,7 +517,7 @@ void TCrisForm::BEditNotesClick(QObject*)
     MNotes->setVisible(shown);
     // The memo covers the list labels; hidden with it, the last letter of the groups
     // label does not peek out beside the memo, and a screen reader does not offer them.
-    for (QLabel* label : {LUserList, LTakerList, LGroupList})
+    for (QLabel* label : { LUserList, LTakerList, LGroupList })
         label->setVisible(!shown);
     BEditNotes->setText(shown ? QStringLiteral("End Edit") : QStringLiteral("Edit Notes"));
     EnableCommands(!shown);
@@ -499,4 +547,7 @@ void TCrisForm::About1Click(QObject*)
 
 // ---- Messages ---------------------------------------------------------------------
 
-void TCrisForm::ErrorBox(const std::string& text) { services_.Messages.ErrorBox(AnsiToQString(text)); }
+void TCrisForm::ErrorBox(const std::string& text)
+{
+    services_.Messages.ErrorBox(AnsiToQString(text));
+}

@@ -63,11 +63,11 @@ public:
     ~TCrisForm() override;
 
     // ---- State (zero, empty or absent at creation) ----------------------------
-    std::unique_ptr<TStringList> GroupNames;   ///< group names in insertion order; "." for a deleted group
+    std::unique_ptr<TStringList> GroupNames; ///< group names in insertion order; "." for a deleted group
     std::unique_ptr<TStringList> Participants; ///< key FullName -> TCCUser record, owned by the list
     TEditMode EditMode = emNone;
-    std::string CurrentGroup;              ///< Windows-1252, at most kCurrentGroupCapacity characters
-    std::string CurrentFileName;           ///< full path of the document (file-system encoding)
+    std::string CurrentGroup; ///< Windows-1252, at most kCurrentGroupCapacity characters
+    std::string CurrentFileName; ///< full path of the document (file-system encoding)
     TCCUser* CurrentParticipant = nullptr; ///< not owned
 
     // ---- Controls (owned by the window, named as their object names) ------------

@@ -11,7 +11,10 @@
 
 namespace {
 
-TCCUser* RecordOf(TObject* object) { return dynamic_cast<TCCUser*>(object); }
+TCCUser* RecordOf(TObject* object)
+{
+    return dynamic_cast<TCCUser*>(object);
+}
 
 } // namespace
 
@@ -243,7 +246,10 @@ void TCrisForm::OkEditParticipant()
     RenameEntry(*Participants, oldKey, key);
 }
 
-void TCrisForm::BCancelClick(QObject*) { RefreshLists(); }
+void TCrisForm::BCancelClick(QObject*)
+{
+    RefreshLists();
+}
 
 // ---- Deleting ------------------------------------------------------------------------
 

@@ -14,7 +14,7 @@ namespace {
 void SortLines(std::vector<TListLine>& lines)
 {
     std::stable_sort(lines.begin(), lines.end(),
-                     [](const TListLine& a, const TListLine& b) { return AnsiCompareText(a.Text, b.Text) < 0; });
+        [](const TListLine& a, const TListLine& b) { return AnsiCompareText(a.Text, b.Text) < 0; });
 }
 
 } // namespace
@@ -51,7 +51,9 @@ void TListBoxModel::Assign(std::vector<TListLine> lines)
     endResetModel();
 }
 
-TListBox::TListBox(QWidget* parent) : QListView(parent), model_(new TListBoxModel(this))
+TListBox::TListBox(QWidget* parent)
+    : QListView(parent)
+    , model_(new TListBoxModel(this))
 {
     setModel(model_);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -74,9 +76,15 @@ void TListBox::SetLines(std::vector<TListLine> lines)
     verticalScrollBar()->setValue(0);
 }
 
-const std::string& TListBox::Line(int index) const { return model_->Lines().at(static_cast<std::size_t>(index)).Text; }
+const std::string& TListBox::Line(int index) const
+{
+    return model_->Lines().at(static_cast<std::size_t>(index)).Text;
+}
 
-TObject* TListBox::Object(int index) const { return model_->Lines().at(static_cast<std::size_t>(index)).Object; }
+TObject* TListBox::Object(int index) const
+{
+    return model_->Lines().at(static_cast<std::size_t>(index)).Object;
+}
 
 int TListBox::IndexOf(const std::string& text) const
 {

@@ -2,7 +2,10 @@
 
 namespace {
 
-bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool IsTrimmed(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
 
 } // namespace
 
@@ -24,4 +27,7 @@ std::string CleanName(std::string_view text)
     return name;
 }
 
-std::string CutText(std::string_view text, std::size_t capacity) { return std::string(text.substr(0, capacity)); }
+std::string CutText(std::string_view text, std::size_t capacity)
+{
+    return std::string(text.substr(0, capacity));
+}

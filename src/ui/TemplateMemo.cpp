@@ -11,7 +11,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
-TTemplateMemo::TTemplateMemo(QWidget* parent) : QTextEdit(parent)
+TTemplateMemo::TTemplateMemo(QWidget* parent)
+    : QTextEdit(parent)
 {
     setAcceptRichText(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -67,8 +68,7 @@ void TTemplateMemo::keyPressEvent(QKeyEvent* event)
 {
     // Shift+Enter would insert a line separator of its own, which the template has no
     // byte for: every line break is an ordinary one.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && (event->modifiers() & Qt::ShiftModifier)) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && (event->modifiers() & Qt::ShiftModifier)) {
         QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier, event->text());
         QTextEdit::keyPressEvent(&plain);
         event->setAccepted(plain.isAccepted());

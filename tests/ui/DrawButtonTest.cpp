@@ -26,7 +26,7 @@ protected:
 
 TEST_F(DrawButtonTest, SuccessListsEveryTakerOnceInTextOrder)
 {
-    Register({{"a", 3}, {"b", 3}, {"c", 2}});
+    Register({ { "a", 3 }, { "b", 3 }, { "c", 2 } });
     F().BGo->click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(F().TakersSorted());
@@ -47,7 +47,7 @@ TEST_F(DrawButtonTest, SuccessListsEveryTakerOnceInTextOrder)
 
 TEST_F(DrawButtonTest, FailureShowsTheRebuiltAlignedListsBehindTheMessage)
 {
-    Register({{"a", 1}, {"b", 3}});
+    Register({ { "a", 1 }, { "b", 3 } });
     // Stale lines on screen: the message must come after the rebuild.
     F().MGivers->Clear();
     Strings giversWhileShown;
@@ -59,9 +59,9 @@ TEST_F(DrawButtonTest, FailureShowsTheRebuiltAlignedListsBehindTheMessage)
     F().BGo->click();
 
     const std::string failure = std::string(kDrawFailedMessage) + ".";
-    ASSERT_EQ((std::vector<TShownMessage>{Raised(failure.c_str())}), messages.shown);
+    ASSERT_EQ((std::vector<TShownMessage> { Raised(failure.c_str()) }), messages.shown);
     EXPECT_FALSE(F().TakersSorted());
-    EXPECT_EQ((Strings{"1 A0 X", "2 B0 X", "2 B1 X", "2 B2 X"}), giversWhileShown);
+    EXPECT_EQ((Strings { "1 A0 X", "2 B0 X", "2 B1 X", "2 B2 X" }), giversWhileShown);
 
     // The lone member of A gives to someone in B, and one member of B gives to him:
     // line by line, with the two members of B left over marked.
@@ -73,9 +73,8 @@ TEST_F(DrawButtonTest, FailureShowsTheRebuiltAlignedListsBehindTheMessage)
     EXPECT_EQ(1, std::count(takersWhileShown.begin(), takersWhileShown.end(), "1 A0 X"));
 
     // The first unassigned line and its participant are selected.
-    const int firstUnassigned =
-        static_cast<int>(std::find(takersWhileShown.begin(), takersWhileShown.end(), kNotAssignedLine)
-                         - takersWhileShown.begin());
+    const int firstUnassigned = static_cast<int>(
+        std::find(takersWhileShown.begin(), takersWhileShown.end(), kNotAssignedLine) - takersWhileShown.begin());
     EXPECT_EQ(firstUnassigned, F().MTakers->ItemIndex());
     EXPECT_EQ(firstUnassigned, F().MGivers->ItemIndex());
     EXPECT_TRUE(CommandsEnabled());
@@ -83,7 +82,7 @@ TEST_F(DrawButtonTest, FailureShowsTheRebuiltAlignedListsBehindTheMessage)
 
 TEST_F(DrawButtonTest, FailedThenSuccessfulDrawIsSortedAgain)
 {
-    Register({{"a", 1}, {"b", 3}});
+    Register({ { "a", 1 }, { "b", 3 } });
     F().BGo->click();
     ASSERT_FALSE(F().TakersSorted());
     messages.Take();
@@ -104,7 +103,7 @@ TEST_F(DrawButtonTest, FewerThanTwoParticipantsDrawNothingAndSayNothing)
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(F().TakersSorted());
 
-    Register({{"a", 1}});
+    Register({ { "a", 1 } });
     F().BGo->click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(nullptr, Participant("A0X")->Taker);
@@ -113,7 +112,7 @@ TEST_F(DrawButtonTest, FewerThanTwoParticipantsDrawNothingAndSayNothing)
 
 TEST_F(DrawButtonTest, ANewDrawDiscardsThePreviousOne)
 {
-    Register({{"a", 2}, {"b", 2}});
+    Register({ { "a", 2 }, { "b", 2 } });
     // A link that breaks the group rule cannot survive a new draw.
     Link("A0X", "A1X");
     F().BGo->click();

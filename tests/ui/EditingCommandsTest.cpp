@@ -37,7 +37,7 @@ protected:
 TEST_F(EditingTest, AddParticipantBeforeAnyGroupSaysSoAndOpensTheAddGroupPanel)
 {
     F().BNewPart->click();
-    EXPECT_EQ((std::vector<TShownMessage>{ErrorBox("You Must create one Group First")}), messages.shown);
+    EXPECT_EQ((std::vector<TShownMessage> { ErrorBox("You Must create one Group First") }), messages.shown);
     EXPECT_TRUE(PanelOpen());
     EXPECT_EQ(emNewGroup, F().EditMode);
     ASSERT_NE(nullptr, F().GroupNames);
@@ -48,7 +48,7 @@ TEST_F(EditingTest, AddGroupWhenParticipantsExistWithoutGroupsIsRaised)
 {
     F().Participants = std::make_unique<TStringList>(true);
     F().BNewGroup->click();
-    EXPECT_EQ((std::vector<TShownMessage>{Raised("Groups must be started before Participants.")}), messages.shown);
+    EXPECT_EQ((std::vector<TShownMessage> { Raised("Groups must be started before Participants.") }), messages.shown);
     EXPECT_FALSE(PanelOpen());
     EXPECT_EQ(nullptr, F().GroupNames);
 }
@@ -60,7 +60,7 @@ TEST_F(EditingTest, CancelledFirstGroupLeavesNoGroupForANewParticipant)
     ASSERT_NE(nullptr, F().GroupNames);
     EXPECT_TRUE(F().GroupNames->Empty());
     F().BNewPart->click();
-    EXPECT_EQ((std::vector<TShownMessage>{Raised("You need a group for new Participant.")}), messages.shown);
+    EXPECT_EQ((std::vector<TShownMessage> { Raised("You need a group for new Participant.") }), messages.shown);
     EXPECT_FALSE(PanelOpen());
     ASSERT_NE(nullptr, F().Participants); // created before the check
 }
@@ -73,10 +73,10 @@ TEST_F(EditingTest, SelectionMessagesAreErrorBoxesAndDeletesStillClearTheAssignm
         bool clearsAssignment;
     };
     const Case cases[] = {
-        {&TCrisForm::BEditPart, "Select Participant to edit", false},
-        {&TCrisForm::BEditGroup, "Select Group to edit", false},
-        {&TCrisForm::BDelPart, "Select Participant to Delete", true},
-        {&TCrisForm::BDelGroup, "Select Group to edit", true},
+        { &TCrisForm::BEditPart, "Select Participant to edit", false },
+        { &TCrisForm::BEditGroup, "Select Group to edit", false },
+        { &TCrisForm::BDelPart, "Select Participant to Delete", true },
+        { &TCrisForm::BDelGroup, "Select Group to edit", true },
     };
     TwoGroupsAssigned();
     for (const Case& c : cases) {
@@ -87,7 +87,7 @@ TEST_F(EditingTest, SelectionMessagesAreErrorBoxesAndDeletesStillClearTheAssignm
         F().MGroups->SetItemIndex(-1);
         messages.Take();
         (F().*c.button)->click();
-        EXPECT_EQ((std::vector<TShownMessage>{ErrorBox(c.message)}), messages.Take());
+        EXPECT_EQ((std::vector<TShownMessage> { ErrorBox(c.message) }), messages.Take());
         EXPECT_FALSE(PanelOpen());
         EXPECT_EQ(c.clearsAssignment, NobodyAssigned());
         EXPECT_EQ(2, F().Participants->Count());
@@ -102,20 +102,20 @@ TEST_F(EditingTest, GroupWithMembersIsNotDeletedButBecomesCurrent)
     ClickLine(F().MGroups, 0); // A is current
     F().MGroups->SetItemIndex(1);
     F().BDelGroup->click();
-    EXPECT_EQ((std::vector<TShownMessage>{Raised("Group with Participants cannot be deleted.")}), messages.shown);
+    EXPECT_EQ((std::vector<TShownMessage> { Raised("Group with Participants cannot be deleted.") }), messages.shown);
     EXPECT_EQ("B", F().CurrentGroup);
-    EXPECT_EQ((Strings{"A", "B"}), GroupEntries());
+    EXPECT_EQ((Strings { "A", "B" }), GroupEntries());
     EXPECT_FALSE(NobodyAssigned()); // the refusal comes before the assignment is touched
 }
 
 TEST_F(EditingTest, DuplicateGroupIsRefusedWithItsCleanedName)
 {
     AddGroup(QStringLiteral("  red team "));
-    EXPECT_EQ((Strings{"RED"}), GroupEntries());
+    EXPECT_EQ((Strings { "RED" }), GroupEntries());
     EXPECT_EQ("RED", F().CurrentGroup);
     AddGroup(QStringLiteral("Red"));
-    EXPECT_EQ((std::vector<TShownMessage>{ErrorBox("Group RED already exists")}), messages.shown);
-    EXPECT_EQ((Strings{"RED"}), GroupEntries());
+    EXPECT_EQ((std::vector<TShownMessage> { ErrorBox("Group RED already exists") }), messages.shown);
+    EXPECT_EQ((Strings { "RED" }), GroupEntries());
     EXPECT_FALSE(PanelOpen());
 }
 
@@ -125,10 +125,10 @@ TEST_F(EditingTest, DuplicateKeyIsRefusedEvenWhenTheNamesSplitDifferently)
     AddParticipant(QStringLiteral("anne"), QStringLiteral("marie"));
     AddParticipant(QStringLiteral("ann"), QStringLiteral("emarie"));
     AddParticipant(QStringLiteral("Anne"), QStringLiteral("Marie"));
-    EXPECT_EQ((std::vector<TShownMessage>{ErrorBox("Participant ANNEMARIE already exists"),
-                                          ErrorBox("Participant ANNEMARIE already exists")}),
-              messages.shown);
-    EXPECT_EQ((Strings{"ANNEMARIE"}), ParticipantKeys());
+    EXPECT_EQ((std::vector<TShownMessage> {
+                  ErrorBox("Participant ANNEMARIE already exists"), ErrorBox("Participant ANNEMARIE already exists") }),
+        messages.shown);
+    EXPECT_EQ((Strings { "ANNEMARIE" }), ParticipantKeys());
 }
 
 TEST_F(EditingTest, NewParticipantChecksTheKeyBeforeTheGroup)
@@ -139,10 +139,10 @@ TEST_F(EditingTest, NewParticipantChecksTheKeyBeforeTheGroup)
     F().CurrentGroup = "GONE";
     AddParticipant(QStringLiteral("ann"), QStringLiteral("smith"));
     AddParticipant(QStringLiteral("bob"), QStringLiteral("smith"));
-    EXPECT_EQ((std::vector<TShownMessage>{ErrorBox("Participant ANNSMITH already exists"),
-                                          ErrorBox("Could Not Find Group")}),
-              messages.shown);
-    EXPECT_EQ((Strings{"ANNSMITH"}), ParticipantKeys());
+    EXPECT_EQ((std::vector<TShownMessage> {
+                  ErrorBox("Participant ANNSMITH already exists"), ErrorBox("Could Not Find Group") }),
+        messages.shown);
+    EXPECT_EQ((Strings { "ANNSMITH" }), ParticipantKeys());
 }
 
 TEST_F(EditingTest, CurrentGroupOfADeletedGroupEndsInCouldNotFindGroupUntilAnotherIsClicked)
@@ -152,16 +152,16 @@ TEST_F(EditingTest, CurrentGroupOfADeletedGroupEndsInCouldNotFindGroupUntilAnoth
     F().MGroups->SetItemIndex(1);
     F().BDelGroup->click();
     EXPECT_EQ("B", F().CurrentGroup);
-    EXPECT_EQ((Strings{"A"}), GroupEntries());
+    EXPECT_EQ((Strings { "A" }), GroupEntries());
     F().BNewPart->click();
     EXPECT_EQ("Add to B", F().LCurGroup->text());
     F().EFirstName->setText(QStringLiteral("ann"));
     F().BOk->click();
-    EXPECT_EQ((std::vector<TShownMessage>{ErrorBox("Could Not Find Group")}), messages.Take());
+    EXPECT_EQ((std::vector<TShownMessage> { ErrorBox("Could Not Find Group") }), messages.Take());
     ClickLine(F().MGroups, 0);
     AddParticipant(QStringLiteral("ann"), QString());
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ((Strings{"ANN"}), ParticipantKeys());
+    EXPECT_EQ((Strings { "ANN" }), ParticipantKeys());
 }
 
 TEST_F(EditingTest, ChangeOfAMissingEntryIsRaisedAndLeavesThePanelOpenUntilCancel)
@@ -172,7 +172,7 @@ TEST_F(EditingTest, ChangeOfAMissingEntryIsRaisedAndLeavesThePanelOpenUntilCance
     F().GroupNames->SetString(0, "ELSEWHERE"); // the old name has gone from the list
     F().EFirstName->setText(QStringLiteral("new"));
     F().BOk->click();
-    EXPECT_EQ((std::vector<TShownMessage>{Raised("Change Item Not Found.")}), messages.shown);
+    EXPECT_EQ((std::vector<TShownMessage> { Raised("Change Item Not Found.") }), messages.shown);
     EXPECT_TRUE(PanelOpen());
     EXPECT_TRUE(CommandsDisabled());
     EXPECT_TRUE(NobodyAssigned()); // Ok cleared it before anything else
@@ -199,12 +199,11 @@ TEST_F(EditingTest, PanelIsPreparedForEachMode)
         const char* last;
     };
     const Expect cases[] = {
-        {"new group", &TCrisForm::BNewGroup, emNewGroup, false, "", "New Group Name", "", false, ""},
-        {"new participant", &TCrisForm::BNewPart, emNewParticipant, true, "Add to A", "First Name", "", true,
-         "SMITH"},
-        {"edit group", &TCrisForm::BEditGroup, emEditGroup, false, "", "New Group Name", "A", false, ""},
-        {"edit participant", &TCrisForm::BEditPart, emEditParticipant, false, "", "First Name", "ANN", true,
-         "SMITH"},
+        { "new group", &TCrisForm::BNewGroup, emNewGroup, false, "", "New Group Name", "", false, "" },
+        { "new participant", &TCrisForm::BNewPart, emNewParticipant, true, "Add to A", "First Name", "", true,
+            "SMITH" },
+        { "edit group", &TCrisForm::BEditGroup, emEditGroup, false, "", "New Group Name", "A", false, "" },
+        { "edit participant", &TCrisForm::BEditPart, emEditParticipant, false, "", "First Name", "ANN", true, "SMITH" },
     };
     for (const Expect& e : cases) {
         SCOPED_TRACE(e.name);
@@ -242,7 +241,7 @@ TEST_F(EditingTest, EnterInTheFieldConfirmsAndTheFocusWaitsOnTheNextAddition)
     F().BNewGroup->click();
     QTest::keyClicks(F().EFirstName, QStringLiteral("north"));
     QTest::keyClick(F().EFirstName, Qt::Key_Return);
-    EXPECT_EQ((Strings{"NORTH"}), GroupEntries());
+    EXPECT_EQ((Strings { "NORTH" }), GroupEntries());
     EXPECT_FALSE(PanelOpen());
     EXPECT_EQ(F().BNewGroup, F().focusWidget());
     // Enter on the focused button starts the next addition.
@@ -253,7 +252,7 @@ TEST_F(EditingTest, EnterInTheFieldConfirmsAndTheFocusWaitsOnTheNextAddition)
     F().BNewPart->click();
     QTest::keyClicks(F().EFirstName, QStringLiteral("ann"));
     QTest::keyClick(F().EFirstName, Qt::Key_Return);
-    EXPECT_EQ((Strings{"ANN"}), ParticipantKeys());
+    EXPECT_EQ((Strings { "ANN" }), ParticipantKeys());
     EXPECT_EQ(F().BNewPart, F().focusWidget());
 }
 
@@ -289,7 +288,7 @@ TEST_F(EditingTest, ClicksWhileThePanelIsOpen)
     ClickLine(F().MGivers, 0);
     EXPECT_FALSE(PanelOpen());
     EXPECT_TRUE(CommandsEnabled());
-    EXPECT_EQ((Strings{"A", "B"}), GroupEntries());
+    EXPECT_EQ((Strings { "A", "B" }), GroupEntries());
 }
 
 TEST_F(EditingTest, DoubleClicksStartAddParticipantOnAGroupAndEditOnAParticipant)
@@ -334,11 +333,11 @@ TEST_F(EditingTest, OkClearsTheAssignmentWhateverTheOutcomeCancelDoesNot)
     F().BCancel->click();
     EXPECT_FALSE(NobodyAssigned());
 
-    const std::vector<std::pair<QPushButton* TCrisForm::*, QString>> attempts = {
-        {&TCrisForm::BNewGroup, QString()},          // ignored
-        {&TCrisForm::BNewGroup, QStringLiteral(".")}, // ignored
-        {&TCrisForm::BNewGroup, QStringLiteral("a")}, // refused
-        {&TCrisForm::BNewPart, QStringLiteral("bob")}, // refused: BOBJONES exists
+    const std::vector<std::pair<QPushButton * TCrisForm::*, QString>> attempts = {
+        { &TCrisForm::BNewGroup, QString() }, // ignored
+        { &TCrisForm::BNewGroup, QStringLiteral(".") }, // ignored
+        { &TCrisForm::BNewGroup, QStringLiteral("a") }, // refused
+        { &TCrisForm::BNewPart, QStringLiteral("bob") }, // refused: BOBJONES exists
     };
     for (const auto& [button, first] : attempts) {
         Link("ANNSMITH", "BOBJONES");
@@ -349,7 +348,7 @@ TEST_F(EditingTest, OkClearsTheAssignmentWhateverTheOutcomeCancelDoesNot)
         EXPECT_TRUE(NobodyAssigned()) << first.toStdString();
         EXPECT_FALSE(PanelOpen());
     }
-    EXPECT_EQ((Strings{"A", "B"}), GroupEntries());
+    EXPECT_EQ((Strings { "A", "B" }), GroupEntries());
     EXPECT_EQ(2, F().Participants->Count());
 }
 
@@ -372,8 +371,8 @@ TEST_F(EditingTest, ParticipantWithBothNamesEmptyIsIgnoredSoNoKeyIsEmpty)
 
     AddParticipant(QStringLiteral("ann"), QString()); // one name is enough
     AddParticipant(QString(), QStringLiteral("lee"));
-    EXPECT_EQ((Strings{"ANN", "LEE"}), ParticipantKeys());
-    EXPECT_EQ((Strings{"1  LEE", "1 ANN "}), Lines(F().MGivers));
+    EXPECT_EQ((Strings { "ANN", "LEE" }), ParticipantKeys());
+    EXPECT_EQ((Strings { "1  LEE", "1 ANN " }), Lines(F().MGivers));
 
     // An edit that would empty both names changes nothing.
     F().MGivers->SetItemIndex(F().MGivers->IndexOf("1 ANN "));
@@ -381,7 +380,7 @@ TEST_F(EditingTest, ParticipantWithBothNamesEmptyIsIgnoredSoNoKeyIsEmpty)
     F().EFirstName->setText(QStringLiteral(" "));
     F().ELastName->clear();
     F().BOk->click();
-    EXPECT_EQ((Strings{"ANN", "LEE"}), ParticipantKeys());
+    EXPECT_EQ((Strings { "ANN", "LEE" }), ParticipantKeys());
     EXPECT_EQ("ANN", Participant("ANN")->FirstName);
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -397,7 +396,7 @@ TEST_F(EditingTest, NewParticipantJoinsTheCurrentGroupWithCleanedNames)
     EXPECT_EQ(F().Participants.get(), mary->OwnerList);
     EXPECT_EQ(static_cast<TObject*>(&F()), mary->Owner);
     EXPECT_EQ(mary, F().CurrentParticipant);
-    EXPECT_EQ((Strings{"2 MARY O'NEIL"}), Lines(F().MGivers));
+    EXPECT_EQ((Strings { "2 MARY O'NEIL" }), Lines(F().MGivers));
     // The participant stays selected, ready for Edit or Delete.
     EXPECT_EQ(0, F().MGivers->ItemIndex());
 }
@@ -410,7 +409,7 @@ TEST_F(EditingTest, NamesAreCutToTheirCapacities)
     // A group name longer than 50 characters still takes members.
     AddParticipant(QString(35, QLatin1Char('f')), QStringLiteral("x"));
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ((Strings{std::string(30, 'F') + "X"}), ParticipantKeys());
+    EXPECT_EQ((Strings { std::string(30, 'F') + "X" }), ParticipantKeys());
 }
 
 TEST_F(EditingTest, EditParticipantRenamesInPlaceAndKeepsTheGroup)
@@ -422,7 +421,7 @@ TEST_F(EditingTest, EditParticipantRenamesInPlaceAndKeepsTheGroup)
     F().BEditPart->click();
     F().EFirstName->setText(QStringLiteral("robert"));
     F().BOk->click();
-    EXPECT_EQ((Strings{"ANNSMITH", "ROBERTJONES", "CATJONES"}), ParticipantKeys());
+    EXPECT_EQ((Strings { "ANNSMITH", "ROBERTJONES", "CATJONES" }), ParticipantKeys());
     EXPECT_EQ(bob, UserAt(*F().Participants, 1));
     EXPECT_EQ(1, bob->GroupNo);
     EXPECT_TRUE(NobodyAssigned());
@@ -431,7 +430,7 @@ TEST_F(EditingTest, EditParticipantRenamesInPlaceAndKeepsTheGroup)
     F().MGivers->SetItemIndex(Selected("2 ROBERT JONES"));
     F().BEditPart->click();
     F().BOk->click();
-    EXPECT_EQ((std::vector<TShownMessage>{ErrorBox("Participant ROBERTJONES already exists")}), messages.shown);
+    EXPECT_EQ((std::vector<TShownMessage> { ErrorBox("Participant ROBERTJONES already exists") }), messages.shown);
     EXPECT_EQ("ROBERT", bob->FirstName);
 }
 
@@ -442,18 +441,18 @@ TEST_F(EditingTest, EditGroupRenamesInPlaceAndAcceptsAnotherGroupsName)
     F().BEditGroup->click();
     F().EFirstName->setText(QStringLiteral("b"));
     F().BOk->click();
-    EXPECT_EQ((Strings{"B", "B"}), GroupEntries());
+    EXPECT_EQ((Strings { "B", "B" }), GroupEntries());
     EXPECT_EQ("B", F().CurrentGroup);
     EXPECT_EQ(0, Participant("ANNSMITH")->GroupNo);
     EXPECT_TRUE(messages.shown.empty());
 
     // An empty or "." name leaves the group as it was.
-    for (const char* name : {"", "."}) {
+    for (const char* name : { "", "." }) {
         F().MGroups->SetItemIndex(1);
         F().BEditGroup->click();
         F().EFirstName->setText(QString::fromLatin1(name));
         F().BOk->click();
-        EXPECT_EQ((Strings{"B", "B"}), GroupEntries());
+        EXPECT_EQ((Strings { "B", "B" }), GroupEntries());
     }
 }
 
@@ -465,10 +464,10 @@ TEST_F(EditingTest, DeleteParticipantRemovesTheSelectedRecord)
     AddParticipant(QStringLiteral("cat"), QStringLiteral("jones"));
     ClickLine(F().MGivers, Selected("2 BOB JONES"));
     F().BDelPart->click();
-    EXPECT_EQ((Strings{"ANNSMITH", "CATJONES"}), ParticipantKeys());
+    EXPECT_EQ((Strings { "ANNSMITH", "CATJONES" }), ParticipantKeys());
     EXPECT_EQ(nullptr, F().CurrentParticipant);
     EXPECT_TRUE(NobodyAssigned());
-    EXPECT_EQ((Strings{"1 ANN SMITH", "2 CAT JONES"}), Lines(F().MGivers));
+    EXPECT_EQ((Strings { "1 ANN SMITH", "2 CAT JONES" }), Lines(F().MGivers));
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -494,15 +493,15 @@ TEST_F(EditingTest, DeletedGroupsLeavePlaceholdersAndOnlyATrailingRunGoes)
     AddParticipant(QStringLiteral("cat"), QString());
     F().MGroups->SetItemIndex(1);
     F().BDelGroup->click();
-    EXPECT_EQ((Strings{"A", ".", "C"}), GroupEntries());
-    EXPECT_EQ((Strings{"A", ".", "C"}), Lines(F().MGroups));
-    EXPECT_EQ((Strings{"3 CAT "}), Lines(F().MGivers)); // C keeps its number
+    EXPECT_EQ((Strings { "A", ".", "C" }), GroupEntries());
+    EXPECT_EQ((Strings { "A", ".", "C" }), Lines(F().MGroups));
+    EXPECT_EQ((Strings { "3 CAT " }), Lines(F().MGivers)); // C keeps its number
 
     F().MGivers->SetItemIndex(0);
     F().BDelPart->click();
     F().MGroups->SetItemIndex(2);
     F().BDelGroup->click();
-    EXPECT_EQ((Strings{"A"}), GroupEntries());
+    EXPECT_EQ((Strings { "A" }), GroupEntries());
     F().MGroups->SetItemIndex(0);
     F().BDelGroup->click();
     EXPECT_TRUE(GroupEntries().empty());
@@ -516,11 +515,11 @@ TEST_F(EditingTest, APlaceholderLineIsLookedUpByItsText)
     AddGroup(QStringLiteral("b"));
     AddGroup(QStringLiteral("c"));
     AddGroup(QStringLiteral("d"));
-    for (int line : {1, 2}) {
+    for (int line : { 1, 2 }) {
         F().MGroups->SetItemIndex(line);
         F().BDelGroup->click();
     }
-    ASSERT_EQ((Strings{"A", ".", ".", "D"}), GroupEntries());
+    ASSERT_EQ((Strings { "A", ".", ".", "D" }), GroupEntries());
     // The second "." clicked: the participant joins the first "." entry.
     ClickLine(F().MGroups, 2);
     AddParticipant(QStringLiteral("dot"), QString());
@@ -530,7 +529,7 @@ TEST_F(EditingTest, APlaceholderLineIsLookedUpByItsText)
     F().BEditGroup->click();
     F().EFirstName->setText(QStringLiteral("back"));
     F().BOk->click();
-    EXPECT_EQ((Strings{"A", "BACK", ".", "D"}), GroupEntries());
+    EXPECT_EQ((Strings { "A", "BACK", ".", "D" }), GroupEntries());
 }
 
 } // namespace

@@ -23,7 +23,7 @@ struct TShownMessage {
 
 inline std::ostream& operator<<(std::ostream& out, const TShownMessage& m)
 {
-    static const char* kinds[] = {"ErrorBox", "ApplicationError", "Warning"};
+    static const char* kinds[] = { "ErrorBox", "ApplicationError", "Warning" };
     return out << kinds[m.kind] << "(\"" << m.text.toStdString() << "\")";
 }
 
@@ -34,11 +34,11 @@ public:
     /// Runs while a message is "on screen", to look at the window behind it.
     std::function<void(const TShownMessage&)> whileShown;
 
-    void ErrorBox(const QString& text) override { Record({TShownMessage::ErrorBox, text}); }
-    void ApplicationError(const QString& text) override { Record({TShownMessage::ApplicationError, text}); }
+    void ErrorBox(const QString& text) override { Record({ TShownMessage::ErrorBox, text }); }
+    void ApplicationError(const QString& text) override { Record({ TShownMessage::ApplicationError, text }); }
     bool WarningOkCancel(const QString& text) override
     {
-        Record({TShownMessage::Warning, text});
+        Record({ TShownMessage::Warning, text });
         if (warningAnswers.empty())
             return false;
         const bool answer = warningAnswers.front();
@@ -124,11 +124,14 @@ public:
 private:
     class TLogCanvas : public TCanvas {
     public:
-        explicit TLogCanvas(std::vector<std::string>& log) : log_(log) {}
+        explicit TLogCanvas(std::vector<std::string>& log)
+            : log_(log)
+        {
+        }
         void BeginDocument() override { log_.push_back("begin"); }
         void NewPage() override { log_.push_back("page"); }
         void EndDocument() override { log_.push_back("end"); }
-        TRect ClipRect() const override { return {0, 0, 4960, 7015}; }
+        TRect ClipRect() const override { return { 0, 0, 4960, 7015 }; }
         int FontSize() const override { return size_; }
         void SetFontSize(int points) override { size_ = points; }
         int TextWidth(std::string_view text) override { return size_ * static_cast<int>(text.size()) / 2; }

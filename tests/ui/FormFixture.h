@@ -22,12 +22,12 @@ protected:
     TFakeFileDialogs fileDialogs;
     TFakeHelp help;
     TFakePrinter printer;
-    TRandomSource random{12345};
+    TRandomSource random { 12345 };
     std::unique_ptr<TCrisForm> form;
 
     void SetUp() override
     {
-        form = std::make_unique<TCrisForm>(TFormServices{messages, fileDialogs, help, printer, random});
+        form = std::make_unique<TCrisForm>(TFormServices { messages, fileDialogs, help, printer, random });
         // Shown, so that the lists have their real size for scrolling; offscreen nothing appears.
         form->show();
         QApplication::processEvents();
@@ -72,11 +72,11 @@ protected:
 
     std::vector<std::string> GroupEntries() const
     {
-        return form->GroupNames ? form->GroupNames->Texts() : std::vector<std::string>{};
+        return form->GroupNames ? form->GroupNames->Texts() : std::vector<std::string> {};
     }
     std::vector<std::string> ParticipantKeys() const
     {
-        return form->Participants ? form->Participants->Texts() : std::vector<std::string>{};
+        return form->Participants ? form->Participants->Texts() : std::vector<std::string> {};
     }
     TCCUser* Participant(const std::string& key) const
     {
@@ -111,5 +111,11 @@ inline void Type(QWidget* widget, const QString& text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-inline TShownMessage ErrorBox(const char* text) { return {TShownMessage::ErrorBox, QString::fromLatin1(text)}; }
-inline TShownMessage Raised(const char* text) { return {TShownMessage::ApplicationError, QString::fromLatin1(text)}; }
+inline TShownMessage ErrorBox(const char* text)
+{
+    return { TShownMessage::ErrorBox, QString::fromLatin1(text) };
+}
+inline TShownMessage Raised(const char* text)
+{
+    return { TShownMessage::ApplicationError, QString::fromLatin1(text) };
+}

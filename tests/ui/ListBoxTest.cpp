@@ -11,7 +11,7 @@
 
 namespace {
 
-class TTag : public TObject {};
+class TTag : public TObject { };
 
 std::vector<std::string> Texts(const TListBox& list)
 {
@@ -25,7 +25,7 @@ std::vector<TListLine> Plain(std::initializer_list<const char*> texts)
 {
     std::vector<TListLine> lines;
     for (const char* text : texts)
-        lines.push_back({text, nullptr});
+        lines.push_back({ text, nullptr });
     return lines;
 }
 
@@ -44,16 +44,16 @@ protected:
 TEST_F(ListBoxTest, SortedBoxOrdersByTextIgnoringCaseWithNumbersAsText)
 {
     list.SetSorted(true);
-    list.SetLines(Plain({"2 bob", "10 ann", "1 Zed", "1 adam", "12 x", "\xe9mile", "Eve"}));
-    EXPECT_EQ((std::vector<std::string>{"1 adam", "1 Zed", "10 ann", "12 x", "2 bob", "Eve", "\xe9mile"}),
-              Texts(list));
+    list.SetLines(Plain({ "2 bob", "10 ann", "1 Zed", "1 adam", "12 x", "\xe9mile", "Eve" }));
+    EXPECT_EQ(
+        (std::vector<std::string> { "1 adam", "1 Zed", "10 ann", "12 x", "2 bob", "Eve", "\xe9mile" }), Texts(list));
 }
 
 TEST_F(ListBoxTest, EqualTextsKeepTheirOrderWithTheirObjects)
 {
     TTag first, second, third;
     list.SetSorted(true);
-    list.SetLines({{"1 ANN ", &first}, {"0", nullptr}, {"1 ann ", &second}, {"1 ANN ", &third}});
+    list.SetLines({ { "1 ANN ", &first }, { "0", nullptr }, { "1 ann ", &second }, { "1 ANN ", &third } });
     EXPECT_EQ(nullptr, list.Object(0));
     EXPECT_EQ(&first, list.Object(1));
     EXPECT_EQ(&second, list.Object(2));
@@ -63,20 +63,20 @@ TEST_F(ListBoxTest, EqualTextsKeepTheirOrderWithTheirObjects)
 
 TEST_F(ListBoxTest, UnsortedBoxKeepsTheGivenOrderAndSortingLaterSortsWhatIsThere)
 {
-    list.SetLines(Plain({"b", "C", "a"}));
-    EXPECT_EQ((std::vector<std::string>{"b", "C", "a"}), Texts(list));
+    list.SetLines(Plain({ "b", "C", "a" }));
+    EXPECT_EQ((std::vector<std::string> { "b", "C", "a" }), Texts(list));
     list.SetSorted(true);
-    EXPECT_EQ((std::vector<std::string>{"a", "b", "C"}), Texts(list));
+    EXPECT_EQ((std::vector<std::string> { "a", "b", "C" }), Texts(list));
     list.SetSorted(false);
-    list.SetLines(Plain({"b", "a"}));
-    EXPECT_EQ((std::vector<std::string>{"b", "a"}), Texts(list));
+    list.SetLines(Plain({ "b", "a" }));
+    EXPECT_EQ((std::vector<std::string> { "b", "a" }), Texts(list));
 }
 
 TEST_F(ListBoxTest, SelectionAndTopLineFollowTheProgram)
 {
     std::vector<TListLine> lines;
     for (int i = 0; i < 30; ++i)
-        lines.push_back({"line " + std::to_string(100 + i), nullptr});
+        lines.push_back({ "line " + std::to_string(100 + i), nullptr });
     list.SetLines(lines);
     EXPECT_EQ(-1, list.ItemIndex());
     EXPECT_EQ(0, list.TopIndex());
@@ -103,7 +103,7 @@ TEST_F(ListBoxTest, SelectionAndTopLineFollowTheProgram)
 
 TEST_F(ListBoxTest, KeyboardAndMouseChoicesAreClicksProgramChangesAreNot)
 {
-    list.SetLines(Plain({"a", "b", "c"}));
+    list.SetLines(Plain({ "a", "b", "c" }));
     QSignalSpy clicks(&list, &TListBox::Click);
     list.SetItemIndex(0);
     EXPECT_EQ(0, clicks.count());
@@ -121,12 +121,12 @@ TEST_F(ListBoxTest, KeyboardAndMouseChoicesAreClicksProgramChangesAreNot)
 
 TEST_F(ListBoxTest, DoubleClickCountsEvenWhenTheFirstClickRebuiltTheLines)
 {
-    list.SetLines(Plain({"a", "b", "c"}));
+    list.SetLines(Plain({ "a", "b", "c" }));
     QSignalSpy doubleClicks(&list, &TListBox::DoubleClick);
     // The main window rebuilds its lists on a click; the second click must still count.
     QObject::connect(&list, &TListBox::Click, &list, [this] {
         const int selected = list.ItemIndex();
-        list.SetLines(Plain({"a", "b", "c"}));
+        list.SetLines(Plain({ "a", "b", "c" }));
         list.SetItemIndex(selected);
     });
     const QPoint second = list.visualRect(list.model()->index(1, 0)).center();

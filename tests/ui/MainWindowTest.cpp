@@ -13,7 +13,10 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-int Scaled(const TCrisForm& form, int v) { return static_cast<int>(std::lround(v * form.LayoutScale())); }
+int Scaled(const TCrisForm& form, int v)
+{
+    return static_cast<int>(std::lround(v * form.LayoutScale()));
+}
 
 QString AccessibleName(QObject* object)
 {
@@ -54,32 +57,32 @@ struct Place {
 TEST_F(FormTest, EveryControlHasItsNameCaptionAndPlace)
 {
     const Place places[] = {
-        {"LUserList", "List of Participants", 32, 30, 0, 0},
-        {"LTakerList", "Assigned to Participants", 200, 30, 0, 0},
-        {"LGroupList", "List of Groups", 376, 30, 0, 0},
-        {"MGivers", nullptr, 32, 48, 121, 97},
-        {"MTakers", nullptr, 200, 48, 121, 97},
-        {"MGroups", nullptr, 376, 48, 121, 97},
-        {"BNewPart", "Add Participant", 15, 175, 100, 25},
-        {"BEditPart", "Edit Participant", 15, 215, 100, 25},
-        {"BDelPart", "Delete Participant", 15, 255, 100, 25},
-        {"BNewGroup", "Add Group", 170, 175, 100, 25},
-        {"BEditGroup", "Edit Group Name", 170, 215, 100, 25},
-        {"BDelGroup", "Delete Group", 170, 255, 100, 25},
-        {"BGo", "Do Assignment ", 330, 175, 100, 25},
-        {"BEditNotes", "Edit Notes", 328, 255, 100, 26},
-        {"BPrint", "Print Letters", 490, 175, 100, 25},
-        {"BOneLetter", "Test Letter", 490, 215, 100, 25},
-        {"BTest", "Print List Test", 490, 255, 100, 25},
-        {"MNotes", nullptr, 8, 24, 433, 265},
-        {"PEdit", nullptr, 136, 104, 353, 121},
-        {"LCurGroup", "LCurGroup", 8, 8, 0, 0},
-        {"LFirstName", "New  Group Name", 8, 24, 0, 0},
-        {"LLastName", "Last Name", 176, 24, 0, 0},
-        {"EFirstName", "EFirstName", 8, 48, 137, 21},
-        {"ELastName", "ELastName", 176, 48, 161, 21},
-        {"BOk", "Ok", 176, 80, 75, 25},
-        {"BCancel", "Cancel", 72, 80, 75, 25},
+        { "LUserList", "List of Participants", 32, 30, 0, 0 },
+        { "LTakerList", "Assigned to Participants", 200, 30, 0, 0 },
+        { "LGroupList", "List of Groups", 376, 30, 0, 0 },
+        { "MGivers", nullptr, 32, 48, 121, 97 },
+        { "MTakers", nullptr, 200, 48, 121, 97 },
+        { "MGroups", nullptr, 376, 48, 121, 97 },
+        { "BNewPart", "Add Participant", 15, 175, 100, 25 },
+        { "BEditPart", "Edit Participant", 15, 215, 100, 25 },
+        { "BDelPart", "Delete Participant", 15, 255, 100, 25 },
+        { "BNewGroup", "Add Group", 170, 175, 100, 25 },
+        { "BEditGroup", "Edit Group Name", 170, 215, 100, 25 },
+        { "BDelGroup", "Delete Group", 170, 255, 100, 25 },
+        { "BGo", "Do Assignment ", 330, 175, 100, 25 },
+        { "BEditNotes", "Edit Notes", 328, 255, 100, 26 },
+        { "BPrint", "Print Letters", 490, 175, 100, 25 },
+        { "BOneLetter", "Test Letter", 490, 215, 100, 25 },
+        { "BTest", "Print List Test", 490, 255, 100, 25 },
+        { "MNotes", nullptr, 8, 24, 433, 265 },
+        { "PEdit", nullptr, 136, 104, 353, 121 },
+        { "LCurGroup", "LCurGroup", 8, 8, 0, 0 },
+        { "LFirstName", "New  Group Name", 8, 24, 0, 0 },
+        { "LLastName", "Last Name", 176, 24, 0, 0 },
+        { "EFirstName", "EFirstName", 8, 48, 137, 21 },
+        { "ELastName", "ELastName", 176, 48, 161, 21 },
+        { "BOk", "Ok", 176, 80, 75, 25 },
+        { "BCancel", "Cancel", 72, 80, 75, 25 },
     };
     for (const Place& place : places) {
         SCOPED_TRACE(place.name);
@@ -123,9 +126,24 @@ TEST_F(FormTest, NoButtonCaptionIsCutByItsButton)
 TEST_F(FormTest, TabOrderFollowsTheDesignedSequence)
 {
     const std::vector<QWidget*> expected = {
-        F().BNewPart,  F().BDelPart,  F().BNewGroup,  F().BDelGroup, F().BGo,     F().BTest,
-        F().BPrint,    F().EFirstName, F().ELastName, F().BOk,       F().BCancel, F().BEditPart,
-        F().BEditGroup, F().MGivers,  F().MTakers,    F().MGroups,   F().MNotes,  F().BEditNotes,
+        F().BNewPart,
+        F().BDelPart,
+        F().BNewGroup,
+        F().BDelGroup,
+        F().BGo,
+        F().BTest,
+        F().BPrint,
+        F().EFirstName,
+        F().ELastName,
+        F().BOk,
+        F().BCancel,
+        F().BEditPart,
+        F().BEditGroup,
+        F().MGivers,
+        F().MTakers,
+        F().MGroups,
+        F().MNotes,
+        F().BEditNotes,
         F().BOneLetter,
     };
     std::vector<QWidget*> chain;
@@ -144,14 +162,24 @@ TEST_F(FormTest, MenusOfferTheFileCommandsAndHelpWithF1)
     EXPECT_EQ("File", F().FileOnMenu->title());
     EXPECT_EQ("Help", F().Help1->title());
     const std::vector<std::pair<QAction*, const char*>> items = {
-        {F().Retrieve1, "Retrieve"}, {F().Save1, "Save"}, {F().SaveAs1, "Save As"},
-        {F().Help2, "Help "},        {F().About1, "About"},
+        { F().Retrieve1, "Retrieve" },
+        { F().Save1, "Save" },
+        { F().SaveAs1, "Save As" },
+        { F().Help2, "Help " },
+        { F().About1, "About" },
     };
     for (const auto& [action, caption] : items)
         EXPECT_EQ(QString::fromLatin1(caption), action->text());
-    EXPECT_EQ((QList<QAction*>{F().Retrieve1, F().Save1, F().SaveAs1}), F().FileOnMenu->actions());
-    EXPECT_EQ((QList<QAction*>{F().Help2, F().About1}), F().Help1->actions());
+    EXPECT_EQ((QList<QAction*> { F().Retrieve1, F().Save1, F().SaveAs1 }), F().FileOnMenu->actions());
+    EXPECT_EQ((QList<QAction*> { F().Help2, F().About1 }), F().Help1->actions());
     EXPECT_EQ(QKeySequence(Qt::Key_F1), F().Help2->shortcut());
+
+    // The captions have no mnemonics; F10 reaches the menus from the keyboard.
+    F().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&F()));
+    QTest::keyClick(&F(), Qt::Key_F10);
+    EXPECT_EQ(F().FileOnMenu->menuAction(), F().menuBar()->activeAction());
+    QTest::keyClick(F().menuBar(), Qt::Key_Escape);
 }
 
 TEST_F(FormTest, EveryControlHasAnAccessibleName)
@@ -182,9 +210,9 @@ TEST_F(FormTest, ParticipantsAreListedByDisplayTextSoGroupTenComesBeforeTwo)
         AddParticipant(QStringLiteral("P%1").arg(g), QStringLiteral("X"));
     }
     AddParticipant(QStringLiteral("anna"), QStringLiteral("x")); // group 12 again
-    EXPECT_EQ((Strings{"1 P1 X", "10 P10 X", "11 P11 X", "12 ANNA X", "12 P12 X", "2 P2 X", "3 P3 X", "4 P4 X",
-                       "5 P5 X", "6 P6 X", "7 P7 X", "8 P8 X", "9 P9 X"}),
-              Lines(F().MGivers));
+    EXPECT_EQ((Strings { "1 P1 X", "10 P10 X", "11 P11 X", "12 ANNA X", "12 P12 X", "2 P2 X", "3 P3 X", "4 P4 X",
+                  "5 P5 X", "6 P6 X", "7 P7 X", "8 P8 X", "9 P9 X" }),
+        Lines(F().MGivers));
     // Each line carries its record.
     for (int i = 0; i < F().MGivers->Count(); ++i)
         EXPECT_EQ(F().MGivers->Line(i), dynamic_cast<TCCUser*>(F().MGivers->Object(i))->DisplayName());
@@ -198,7 +226,7 @@ TEST_F(FormTest, ARecordWithoutGroupIsListedWithoutNumber)
     AddParticipant(QStringLiteral("ann"), QStringLiteral("smith"));
     Participant("ANNSMITH")->GroupNo = -1;
     F().RefreshLists();
-    EXPECT_EQ((Strings{"ANN SMITH"}), Lines(F().MGivers));
+    EXPECT_EQ((Strings { "ANN SMITH" }), Lines(F().MGivers));
 }
 
 TEST_F(FormTest, TakersAreListedOnlyWhenTheFirstListedParticipantHasOne)
@@ -215,7 +243,7 @@ TEST_F(FormTest, TakersAreListedOnlyWhenTheFirstListedParticipantHasOne)
 
     Link("ANNA", "CATB");
     F().RefreshLists();
-    EXPECT_EQ((Strings{"2 CAT B", "1 ANN A", kNotAssignedLine}), Lines(F().MTakers));
+    EXPECT_EQ((Strings { "2 CAT B", "1 ANN A", kNotAssignedLine }), Lines(F().MTakers));
     EXPECT_EQ(Participant("CATB"), F().MTakers->Object(0));
     EXPECT_EQ(nullptr, F().MTakers->Object(2));
     // Aligned mode: the first unassigned line and its participant are selected.
@@ -240,7 +268,7 @@ TEST_F(FormTest, AlignedModeWithoutUnassignedLineKeepsTheClickedParticipantSelec
 
 TEST_F(FormTest, SortedModeShowsTheCurrentParticipantAsFifthLineAndAlignsTheTakers)
 {
-    for (const char* group : {"A", "B"}) {
+    for (const char* group : { "A", "B" }) {
         AddGroup(QString::fromLatin1(group));
         for (int i = 0; i < 6; ++i)
             AddParticipant(QStringLiteral("P%1").arg(i), QString::fromLatin1(group));
@@ -288,7 +316,7 @@ TEST_F(FormTest, RaisedErrorIsShownWithFullStopAndTheProgramGoesOn)
     EXPECT_EQ(TShownMessage::ApplicationError, messages.shown[1].kind);
     // The window still works afterwards.
     AddGroup(QStringLiteral("A"));
-    EXPECT_EQ((Strings{"A"}), GroupEntries());
+    EXPECT_EQ((Strings { "A" }), GroupEntries());
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // The small rules under the commands: name cleaning, the error display's full
 // stop, and the single-byte text border of the widgets.
 
+#include "ui/NameRules.h"
 #include "platform/gui/FileDialogService.h"
 #include "platform/gui/QtAnsi.h"
 #include "ui/FmMainCC.h"
-#include "ui/NameRules.h"
 
 #include <QStringDecoder>
 
@@ -17,7 +17,7 @@ struct CleanCase {
     const char* cleaned;
 };
 
-class CleanNameTest : public ::testing::TestWithParam<CleanCase> {};
+class CleanNameTest : public ::testing::TestWithParam<CleanCase> { };
 
 TEST_P(CleanNameTest, TrimsUpperCasesAToZAndKeepsTheFirstWord)
 {
@@ -25,16 +25,15 @@ TEST_P(CleanNameTest, TrimsUpperCasesAToZAndKeepsTheFirstWord)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, CleanNameTest,
-                         ::testing::Values(CleanCase{"  mary ann  ", "MARY"}, CleanCase{"red team", "RED"},
-                                           CleanCase{"", ""}, CleanCase{"   ", ""},
-                                           CleanCase{"\t\x01 bob\r\n", "BOB"},
-                                           // only a blank splits: a tab inside the name stays
-                                           CleanCase{"a\tb c", "A\tB"},
-                                           // only a to z change: accented letters and digits stay
-                                           CleanCase{"\xe9lise", "\xe9LISE"}, CleanCase{"o'neil-2", "O'NEIL-2"},
-                                           CleanCase{".", "."}, CleanCase{" . x", "."},
-                                           // a non-breaking space (0xA0) is no blank and no trim
-                                           CleanCase{"ann\xa0lee", "ANN\xa0LEE"}));
+    ::testing::Values(CleanCase { "  mary ann  ", "MARY" }, CleanCase { "red team", "RED" }, CleanCase { "", "" },
+        CleanCase { "   ", "" }, CleanCase { "\t\x01 bob\r\n", "BOB" },
+        // only a blank splits: a tab inside the name stays
+        CleanCase { "a\tb c", "A\tB" },
+        // only a to z change: accented letters and digits stay
+        CleanCase { "\xe9lise", "\xe9LISE" }, CleanCase { "o'neil-2", "O'NEIL-2" }, CleanCase { ".", "." },
+        CleanCase { " . x", "." },
+        // a non-breaking space (0xA0) is no blank and no trim
+        CleanCase { "ann\xa0lee", "ANN\xa0LEE" }));
 
 TEST(CutText, KeepsAtMostTheCapacity)
 {
@@ -49,7 +48,7 @@ struct StopCase {
     const char* shown;
 };
 
-class FullStopTest : public ::testing::TestWithParam<StopCase> {};
+class FullStopTest : public ::testing::TestWithParam<StopCase> { };
 
 TEST_P(FullStopTest, AddsAFullStopOnlyAfterACharacterSortingAfterIt)
 {
@@ -57,13 +56,11 @@ TEST_P(FullStopTest, AddsAFullStopOnlyAfterACharacterSortingAfterIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Messages, FullStopTest,
-                         ::testing::Values(StopCase{"One Group is too Big", "One Group is too Big."},
-                                           StopCase{"Change Item Not Found", "Change Item Not Found."},
-                                           StopCase{"ends in 7", "ends in 7."}, StopCase{"done.", "done."},
-                                           StopCase{"what!", "what!"}, StopCase{"(note)", "(note)"},
-                                           StopCase{"trailing blank ", "trailing blank "},
-                                           StopCase{"a-", "a-"}, StopCase{"path/", "path/."},
-                                           StopCase{"caf\xe9", "caf\xe9."}, StopCase{"", ""}));
+    ::testing::Values(StopCase { "One Group is too Big", "One Group is too Big." },
+        StopCase { "Change Item Not Found", "Change Item Not Found." }, StopCase { "ends in 7", "ends in 7." },
+        StopCase { "done.", "done." }, StopCase { "what!", "what!" }, StopCase { "(note)", "(note)" },
+        StopCase { "trailing blank ", "trailing blank " }, StopCase { "a-", "a-" }, StopCase { "path/", "path/." },
+        StopCase { "caf\xe9", "caf\xe9." }, StopCase { "", "" }));
 
 TEST(AnsiText, EveryByteRoundTripsAndAgreesWithTheSystemConverter)
 {
@@ -101,9 +98,9 @@ TEST(QtNameFilters, EveryDescriptionKeepsItsTextAndGetsItsPattern)
 {
     // The two document filters, blanks and all, and a description left without a pattern.
     EXPECT_EQ(QStringLiteral("Tinselwick Files   *.KKS (*.KKS);;All Files    *.* (*.*)"),
-              QtNameFilters(QStringLiteral("Tinselwick Files   *.KKS|*.KKS|All Files    *.*|*.*")));
+        QtNameFilters(QStringLiteral("Tinselwick Files   *.KKS|*.KKS|All Files    *.*|*.*")));
     EXPECT_EQ(QStringLiteral("Tinselwick Files  *.KKS (*.KKS);;All Files (*.*)"),
-              QtNameFilters(QStringLiteral("Tinselwick Files  *.KKS|*.KKS|All Files|  *.*")));
+        QtNameFilters(QStringLiteral("Tinselwick Files  *.KKS|*.KKS|All Files|  *.*")));
     EXPECT_EQ(QStringLiteral("Everything (*)"), QtNameFilters(QStringLiteral("Everything")));
 }
 

@@ -28,7 +28,7 @@ TEST_F(FormTest, EditNotesShowsTheMemoAndDisablesTheCommandsUntilEndEdit)
     EXPECT_TRUE(CommandsDisabled());
     EXPECT_TRUE(F().BEditNotes->isEnabled());
     EXPECT_TRUE(F().MGroups->isEnabled());
-    for (QAction* action : {F().Retrieve1, F().Save1, F().SaveAs1, F().Help2, F().About1})
+    for (QAction* action : { F().Retrieve1, F().Save1, F().SaveAs1, F().Help2, F().About1 })
         EXPECT_TRUE(action->isEnabled());
     EXPECT_NE(F().MNotes, F().focusWidget()); // showing the memo does not move the focus into it
 
@@ -42,11 +42,11 @@ TEST_F(FormTest, EditNotesShowsTheMemoAndDisablesTheCommandsUntilEndEdit)
 TEST_F(FormTest, MemoCoversTheListsButNotItsButtonOrThePrintButtons)
 {
     const QRect memo = F().MNotes->geometry();
-    for (QWidget* covered : std::vector<QWidget*>{F().MGivers, F().MTakers, F().BNewPart, F().BEditPart,
-                                                  F().BDelPart, F().BNewGroup, F().BEditGroup, F().BDelGroup, F().BGo})
+    for (QWidget* covered : std::vector<QWidget*> { F().MGivers, F().MTakers, F().BNewPart, F().BEditPart, F().BDelPart,
+             F().BNewGroup, F().BEditGroup, F().BDelGroup, F().BGo })
         EXPECT_TRUE(memo.contains(covered->geometry())) << covered->objectName().toStdString();
     // The list labels lie under the memo and go with it.
-    for (QLabel* label : {F().LUserList, F().LTakerList, F().LGroupList}) {
+    for (QLabel* label : { F().LUserList, F().LTakerList, F().LGroupList }) {
         EXPECT_TRUE(memo.contains(label->geometry().topLeft())) << label->objectName().toStdString();
         F().BEditNotes->click();
         EXPECT_TRUE(label->isHidden());
@@ -57,7 +57,7 @@ TEST_F(FormTest, MemoCoversTheListsButNotItsButtonOrThePrintButtons)
     // The button lies above the memo; the print buttons beside it.
     const QObjectList& stack = F().centralWidget()->children();
     EXPECT_GT(stack.indexOf(F().BEditNotes), stack.indexOf(F().MNotes));
-    for (QWidget* beside : {F().BPrint, F().BOneLetter, F().BTest})
+    for (QWidget* beside : { F().BPrint, F().BOneLetter, F().BTest })
         EXPECT_FALSE(memo.intersects(beside->geometry()));
     EXPECT_GT(F().MGroups->geometry().right(), memo.right());
 }
@@ -66,7 +66,7 @@ TEST_F(FormTest, TemplateLinesAreTheLinesAsDisplayed)
 {
     const std::string longLine = "You are requested to purchase and wrap a suitable present for [G] and bring it "
                                  "along to the office party on the last Friday before the holidays, wrapped.";
-    F().SetTemplateLines({"Dear [M]", longLine, "", "Bye "});
+    F().SetTemplateLines({ "Dear [M]", longLine, "", "Bye " });
     const Strings lines = F().TemplateLines();
     ASSERT_GE(lines.size(), 5u);
     EXPECT_EQ("Dear [M]", lines.front());
@@ -89,7 +89,7 @@ TEST_F(FormTest, TemplateLinesAreTheLinesAsDisplayed)
 TEST_F(FormTest, AWordWiderThanTheMemoWrapsInsideItself)
 {
     const std::string word(400, 'W');
-    F().SetTemplateLines({word});
+    F().SetTemplateLines({ word });
     const Strings lines = F().TemplateLines();
     ASSERT_GE(lines.size(), 2u);
     std::string joined;
@@ -101,30 +101,36 @@ TEST_F(FormTest, AWordWiderThanTheMemoWrapsInsideItself)
 TEST_F(FormTest, AFinalEmptyLineDoesNotCount)
 {
     F().MNotes->setPlainText(QStringLiteral("one\ntwo\n"));
-    EXPECT_EQ((Strings{"one", "two"}), F().TemplateLines());
+    EXPECT_EQ((Strings { "one", "two" }), F().TemplateLines());
     F().MNotes->setPlainText(QStringLiteral("one\n\n"));
-    EXPECT_EQ((Strings{"one", ""}), F().TemplateLines());
+    EXPECT_EQ((Strings { "one", "" }), F().TemplateLines());
     F().MNotes->clear();
     EXPECT_TRUE(F().TemplateLines().empty());
     F().SetTemplateLines({});
     EXPECT_TRUE(F().TemplateLines().empty());
-    F().SetTemplateLines({"caf\xe9 \x80"});
-    EXPECT_EQ((Strings{"caf\xe9 \x80"}), F().TemplateLines());
+    F().SetTemplateLines({ "caf\xe9 \x80" });
+    EXPECT_EQ((Strings { "caf\xe9 \x80" }), F().TemplateLines());
 }
 
 TEST_F(FormTest, MemoRefusesCharactersADocumentCannotStore)
 {
     F().MNotes->clear();
     Type(F().MNotes, QStringLiteral(u"Za\u0142\u00f3\u017e")); // the l with stroke is refused
-    QTest::keyClick(F().MNotes, Qt::Key_Return, Qt::ShiftModifier);           // a plain line break
+    QTest::keyClick(F().MNotes, Qt::Key_Return, Qt::ShiftModifier); // a plain line break
     Type(F().MNotes, QStringLiteral(u"\u20ac5"));
-    EXPECT_EQ((Strings{"Za\xf3\x9e", "\x80" "5"}), F().TemplateLines());
+    EXPECT_EQ((Strings { "Za\xf3\x9e",
+                  "\x80"
+                  "5" }),
+        F().TemplateLines());
 
     QApplication::clipboard()->setText(QStringLiteral(u"paste \u2603 me"));
     F().MNotes->paste();
     QApplication::clipboard()->setText(QStringLiteral(u" ok\u00e9"));
     F().MNotes->paste();
-    EXPECT_EQ((Strings{"Za\xf3\x9e", "\x80" "5 ok\xe9"}), F().TemplateLines());
+    EXPECT_EQ((Strings { "Za\xf3\x9e",
+                  "\x80"
+                  "5 ok\xe9" }),
+        F().TemplateLines());
 }
 
 TEST_F(FormTest, NameFieldsRefuseCharactersADocumentCannotStore)
@@ -146,10 +152,14 @@ TEST_F(FormTest, TypedAccentedNamesAreStoredInTheDocumentEncoding)
     AddGroup(QStringLiteral(u"s\u00fcd"));
     AddParticipant(QStringLiteral(u"ren\u00e9e"), QStringLiteral(u"m\u00fcller"));
     // Only a to z are upper-cased by the name rule.
-    EXPECT_EQ((Strings{"S\xfc" "D"}), GroupEntries());
-    EXPECT_EQ((Strings{"REN\xe9" "EM\xfc" "LLER"}), ParticipantKeys());
-    EXPECT_EQ(QStringLiteral(u"1 REN\u00e9E M\u00fcLLER"),
-              F().MGivers->model()->index(0, 0).data().toString());
+    EXPECT_EQ((Strings { "S\xfc"
+                         "D" }),
+        GroupEntries());
+    EXPECT_EQ((Strings { "REN\xe9"
+                         "EM\xfc"
+                         "LLER" }),
+        ParticipantKeys());
+    EXPECT_EQ(QStringLiteral(u"1 REN\u00e9E M\u00fcLLER"), F().MGivers->model()->index(0, 0).data().toString());
 }
 
 // ---- Help -----------------------------------------------------------------------------
@@ -229,11 +239,11 @@ TEST_F(FormTest, AboutBoxIsShownWithoutBlockingAndHiddenByOk)
     EXPECT_TRUE(about.isVisible());
     const QWidgetList windows = QApplication::topLevelWidgets();
     EXPECT_EQ(1, std::count_if(windows.begin(), windows.end(), [](QWidget* w) {
-                  return qobject_cast<TAboutCC*>(w) != nullptr && w->isVisible();
-              }));
+        return qobject_cast<TAboutCC*>(w) != nullptr && w->isVisible();
+    }));
     // The main window stays usable meanwhile.
     AddGroup(QStringLiteral("a"));
-    EXPECT_EQ((Strings{"A"}), GroupEntries());
+    EXPECT_EQ((Strings { "A" }), GroupEntries());
 
     about.OKButton->click();
     EXPECT_TRUE(about.isHidden());

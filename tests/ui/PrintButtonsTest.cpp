@@ -22,18 +22,18 @@ protected:
         AddParticipant(QStringLiteral("zed"), QStringLiteral("smith"));
         Link("AMYJONES", "ZEDSMITH");
         Link("ZEDSMITH", "AMYJONES");
-        F().SetTemplateLines({"Dear [M]", "Your present goes to [G]"});
+        F().SetTemplateLines({ "Dear [M]", "Your present goes to [G]" });
     }
     long Count(const std::string& entry) const { return std::count(printer.log.begin(), printer.log.end(), entry); }
 };
 
 TEST_F(PrintButtonsTest, FewerThanTwoParticipantsPrintNothing)
 {
-    for (QPushButton* button : {F().BPrint, F().BOneLetter, F().BTest})
+    for (QPushButton* button : { F().BPrint, F().BOneLetter, F().BTest })
         button->click();
     AddGroup(QStringLiteral("a"));
     AddParticipant(QStringLiteral("ann"), QString());
-    for (QPushButton* button : {F().BPrint, F().BOneLetter, F().BTest})
+    for (QPushButton* button : { F().BPrint, F().BOneLetter, F().BTest })
         button->click();
     EXPECT_EQ(0, printer.jobsOpened);
     EXPECT_TRUE(messages.shown.empty());
@@ -43,7 +43,7 @@ TEST_F(PrintButtonsTest, CancelledJobPrintsNothing)
 {
     TwoAssigned();
     printer.answer = TFakePrinter::TAnswer::Cancel;
-    for (QPushButton* button : {F().BPrint, F().BOneLetter, F().BTest})
+    for (QPushButton* button : { F().BPrint, F().BOneLetter, F().BTest })
         button->click();
     EXPECT_EQ(3, printer.jobsOpened);
     EXPECT_TRUE(printer.log.empty());
@@ -58,9 +58,9 @@ TEST_F(PrintButtonsTest, PrintLettersPrintsOnePagePerParticipantFromTheMemo)
     EXPECT_EQ(1, Count("begin"));
     EXPECT_EQ(1, Count("page"));
     EXPECT_EQ(1, Count("end"));
-    EXPECT_EQ((Strings{"AMY JONES", "Dear AMY JONES", "Your present goes to ZED SMITH", "ZED SMITH",
-                       "Dear ZED SMITH", "Your present goes to AMY JONES"}),
-              printer.Texts());
+    EXPECT_EQ((Strings { "AMY JONES", "Dear AMY JONES", "Your present goes to ZED SMITH", "ZED SMITH", "Dear ZED SMITH",
+                  "Your present goes to AMY JONES" }),
+        printer.Texts());
 }
 
 TEST_F(PrintButtonsTest, TestLetterPrintsOneLetter)
@@ -79,7 +79,7 @@ TEST_F(PrintButtonsTest, TestLetterPrintsOneLetter)
 TEST_F(PrintButtonsTest, ListTestPrintsTheRowsInTheOrderOfTheParticipantsList)
 {
     TwoAssigned();
-    ASSERT_EQ((Strings{"1 ZED SMITH", "2 AMY JONES"}), Lines(F().MGivers));
+    ASSERT_EQ((Strings { "1 ZED SMITH", "2 AMY JONES" }), Lines(F().MGivers));
     F().BTest->click();
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(1, Count("begin"));
@@ -99,8 +99,8 @@ TEST_F(PrintButtonsTest, APrinterThatCannotBeUsedIsReportedAsARaisedError)
     printer.answer = TFakePrinter::TAnswer::Fail;
     F().BPrint->click();
     F().BTest->click();
-    EXPECT_EQ((std::vector<TShownMessage>{Raised("No printer available."), Raised("No printer available.")}),
-              messages.shown);
+    EXPECT_EQ((std::vector<TShownMessage> { Raised("No printer available."), Raised("No printer available.") }),
+        messages.shown);
     EXPECT_TRUE(CommandsEnabled());
 }
 

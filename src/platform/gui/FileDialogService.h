@@ -12,7 +12,7 @@ struct TFileDialogRequest {
     QString DefaultExtension; ///< added to a name typed without one ("kks")
     QString Filter;
     QString InitialFolder; ///< empty: the dialog's own choice
-    QString FileName;      ///< preset name, may be empty
+    QString FileName; ///< preset name, may be empty
 };
 
 class IFileDialogService {

@@ -8,7 +8,10 @@
 
 class TQtFileDialogService : public IFileDialogService {
 public:
-    explicit TQtFileDialogService(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit TQtFileDialogService(QWidget* parent = nullptr)
+        : parent_(parent)
+    {
+    }
     void SetParent(QWidget* parent) { parent_ = parent; }
 
     std::optional<QString> GetOpenFileName(const TFileDialogRequest& request) override;

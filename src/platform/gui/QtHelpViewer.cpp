@@ -5,9 +5,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-QString HelpTopicAnchor(int context) { return QStringLiteral("topic%1").arg(context); }
+QString HelpTopicAnchor(int context)
+{
+    return QStringLiteral("topic%1").arg(context);
+}
 
-THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this))
+THelpWindow::THelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , browser_(new QTextBrowser(this))
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tinselwick Help"));

@@ -22,7 +22,10 @@ int Show(QWidget* parent, QMessageBox::Icon icon, const QString& text, QMessageB
 
 } // namespace
 
-void TQtMessageService::ErrorBox(const QString& text) { Show(parent_, QMessageBox::Critical, text, QMessageBox::Ok); }
+void TQtMessageService::ErrorBox(const QString& text)
+{
+    Show(parent_, QMessageBox::Critical, text, QMessageBox::Ok);
+}
 
 void TQtMessageService::ApplicationError(const QString& text)
 {

@@ -9,7 +9,10 @@
 class TQtMessageService : public IMessageService {
 public:
     /// Boxes are centred over `parent` once it is set (it may be set after construction).
-    explicit TQtMessageService(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit TQtMessageService(QWidget* parent = nullptr)
+        : parent_(parent)
+    {
+    }
     void SetParent(QWidget* parent) { parent_ = parent; }
 
     void ErrorBox(const QString& text) override;
