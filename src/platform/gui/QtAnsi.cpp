@@ -1,5 +1,7 @@
 #include "platform/gui/QtAnsi.h"
 
+#include "platform/Windows1252.h"
+
 #include <QHash>
 
 #include <array>
@@ -7,45 +9,9 @@
 
 namespace {
 
-// The upper control range is where Windows-1252 differs from Latin-1. The five
-// bytes it leaves undefined map to the C1 controls of the same number, as the
-// Windows converter does, so that every byte round-trips.
-constexpr std::array<char16_t, 32> kHighControls = {
-    0x20AC,
-    0x0081,
-    0x201A,
-    0x0192,
-    0x201E,
-    0x2026,
-    0x2020,
-    0x2021,
-    0x02C6,
-    0x2030,
-    0x0160,
-    0x2039,
-    0x0152,
-    0x008D,
-    0x017D,
-    0x008F,
-    0x0090,
-    0x2018,
-    0x2019,
-    0x201C,
-    0x201D,
-    0x2022,
-    0x2013,
-    0x2014,
-    0x02DC,
-    0x2122,
-    0x0161,
-    0x203A,
-    0x0153,
-    0x009D,
-    0x017E,
-    0x0178,
-};
-
-// One table built once: thousands of list lines are converted per rebuild.
+// One table built once, from the system's Windows-1252 converter: thousands of
+// list lines are converted per rebuild, and a converter object per line costs
+// far more than a table lookup.
 struct TCodePage {
     std::array<char16_t, 256> toUnicode {};
     QHash<char16_t, unsigned char> toByte;
@@ -53,8 +19,13 @@ struct TCodePage {
     TCodePage()
     {
         for (int b = 0; b < 256; ++b) {
-            const char16_t unit = (b >= 0x80 && b < 0xA0) ? kHighControls[static_cast<std::size_t>(b - 0x80)]
-                                                          : static_cast<char16_t>(b);
+            const char byte = static_cast<char>(b);
+            const QString decoded = platform::FromWindows1252(std::string_view(&byte, 1));
+            // Every byte decodes to one UTF-16 unit in this code page; anything else
+            // would be a converter fault, and the byte then stays unmapped.
+            if (decoded.size() != 1)
+                continue;
+            const char16_t unit = decoded.at(0).unicode();
             toUnicode[static_cast<std::size_t>(b)] = unit;
             toByte.insert(unit, static_cast<unsigned char>(b));
         }
