@@ -1,66 +1,33 @@
 // Documents of n participants in 100 groups, each giving to the next one, written
 // and read in memory and through a real file (the file write includes its fsync).
 
-#include "persist/KelPermObjFileStm.h"
+#include "BenchSupport.h"
 #include "platform/DebugOutput.h"
-#include "register/CCUser.h"
 #include "register/KksDocument.h"
-#include "register/PersistenceStartup.h"
-
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
 
 namespace {
 
 struct TBenchRegister {
-    TStringList groups;
-    TStringList participants { true };
+    std::unique_ptr<TStringList> groups = bench::MakeGroups(100);
+    std::unique_ptr<TStringList> participants;
     std::vector<std::string> templateLines { "Dear [M],", "", "you give to [G] this year.", "Father Christmas" };
 
     explicit TBenchRegister(int count)
+        : participants(bench::MakeParticipants(
+            count,
+            [](int i) {
+                char first[16];
+                std::snprintf(first, sizeof first, "F%06d", i);
+                return std::pair<std::string, std::string>(first, "LASTNAME");
+            },
+            [](int i) { return i % 100; }))
     {
-        for (int g = 0; g < 100; ++g)
-            groups.Add("GROUP" + std::to_string(g));
-        participants.Reserve(count);
-        for (int i = 0; i < count; ++i) {
-            auto* user = new TCCUser(&participants, nullptr);
-            char first[16];
-            std::snprintf(first, sizeof first, "F%06d", i);
-            user->SetNames(first, "LASTNAME");
-            user->GroupNo = i % 100;
-            participants.Add(user->FullName(), user);
-        }
-        for (int i = 0; i < count; ++i)
-            UserAt(participants, i)->SetTaker(UserAt(participants, (i + 1) % count));
+        bench::LinkInCircle(*participants);
     }
-};
-
-std::vector<std::uint8_t> DocumentBytes(const TBenchRegister& r)
-{
-    TMemoryStream memory;
-    WriteKksDocument(memory, "memory", r.groups, r.participants, r.templateLines);
-    return memory.Bytes();
-}
-
-class TBenchFolder {
-public:
-    TBenchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tinselwick-bench.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        path_ = pattern;
-    }
-    ~TBenchFolder() { std::filesystem::remove_all(path_); }
-    std::string File() const { return (path_ / "bench.kks").string(); }
-
-private:
-    std::filesystem::path path_;
+    void Write(TStream& stream) const { WriteKksDocument(stream, "memory", *groups, *participants, templateLines); }
+    void Write(const std::string& path) const { WriteKksDocument(path, *groups, *participants, templateLines); }
 };
 
 void BM_WriteDocumentInMemory(benchmark::State& state)
@@ -68,7 +35,7 @@ void BM_WriteDocumentInMemory(benchmark::State& state)
     const TBenchRegister r(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         TMemoryStream memory;
-        WriteKksDocument(memory, "memory", r.groups, r.participants, r.templateLines);
+        r.Write(memory);
         benchmark::DoNotOptimize(memory.Size());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -76,7 +43,9 @@ void BM_WriteDocumentInMemory(benchmark::State& state)
 
 void BM_ReadDocumentInMemory(benchmark::State& state)
 {
-    const std::vector<std::uint8_t> bytes = DocumentBytes(TBenchRegister(static_cast<int>(state.range(0))));
+    TMemoryStream written;
+    TBenchRegister(static_cast<int>(state.range(0))).Write(written);
+    const std::vector<std::uint8_t> bytes = written.Bytes();
     for (auto _ : state) {
         TMemoryStream memory(bytes);
         TKksDocument document = ReadKksDocument(memory, "memory", nullptr);
@@ -88,19 +57,19 @@ void BM_ReadDocumentInMemory(benchmark::State& state)
 void BM_WriteDocumentToFile(benchmark::State& state)
 {
     const TBenchRegister r(static_cast<int>(state.range(0)));
-    const TBenchFolder folder;
+    const bench::TScratchFolder folder;
     for (auto _ : state)
-        WriteKksDocument(folder.File(), r.groups, r.participants, r.templateLines);
+        r.Write(folder.File("bench.kks"));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
 void BM_ReadDocumentFromFile(benchmark::State& state)
 {
     const TBenchRegister r(static_cast<int>(state.range(0)));
-    const TBenchFolder folder;
-    WriteKksDocument(folder.File(), r.groups, r.participants, r.templateLines);
+    const bench::TScratchFolder folder;
+    r.Write(folder.File("bench.kks"));
     for (auto _ : state) {
-        TKksDocument document = ReadKksDocument(folder.File(), nullptr);
+        TKksDocument document = ReadKksDocument(folder.File("bench.kks"), nullptr);
         benchmark::DoNotOptimize(document.Participants->Count());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -117,11 +86,5 @@ BENCHMARK(BM_ReadDocumentFromFile)->Arg(100)->Arg(15000)->Arg(30000)->Unit(bench
 int main(int argc, char** argv)
 {
     platform::SetDebugSink([](const std::string&) {});
-    StartPersistenceWithVersion();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunBenchmarks(argc, argv);
 }

@@ -3,11 +3,8 @@
 // (shuffle_us) and the ratio of the two (vs_shuffle), so the growth of the ratio with n can
 // be read off directly; the separate Shuffle rows give the baseline on its own.
 
+#include "BenchSupport.h"
 #include "draw/Draw.h"
-#include "persist/KelPermObjFileStm.h"
-#include "register/CCUser.h"
-
-#include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <ctime>
@@ -68,21 +65,6 @@ std::vector<std::int32_t> Layout(const std::string& name, int n)
     return groups;
 }
 
-struct Register {
-    explicit Register(const std::vector<std::int32_t>& groups)
-        : list(true)
-    {
-        list.Reserve(static_cast<int>(groups.size()));
-        for (std::size_t i = 0; i < groups.size(); ++i) {
-            auto* user = new TCCUser(&list, nullptr);
-            user->SetNames("P" + std::to_string(i), "");
-            user->GroupNo = groups[i];
-            list.Add(user->FullName(), user);
-        }
-    }
-    TStringList list;
-};
-
 void BM_Shuffle(benchmark::State& state)
 {
     std::vector<std::uint32_t> order(static_cast<std::size_t>(state.range(0)));
@@ -97,7 +79,10 @@ void BM_Shuffle(benchmark::State& state)
 void RunDraw(benchmark::State& state, const std::string& layout)
 {
     const int n = static_cast<int>(state.range(0));
-    Register reg(Layout(layout, n));
+    const std::vector<std::int32_t> groups = Layout(layout, n);
+    const auto list = bench::MakeParticipants(
+        n, [](int i) { return std::pair<std::string, std::string>("P" + std::to_string(i), ""); },
+        [&](int i) { return groups[static_cast<std::size_t>(i)]; });
     const double shuffle = ShuffleMicroseconds(n);
     TRandomSource random(1);
     TDrawReport report;
@@ -106,7 +91,7 @@ void RunDraw(benchmark::State& state, const std::string& layout)
     double completed = 0;
     const double start = ThreadMicroseconds();
     for (auto _ : state) {
-        if (DrawAssignments(&reg.list, random, report) != TDrawOutcome::Complete)
+        if (DrawAssignments(list.get(), random, report) != TDrawOutcome::Complete)
             state.SkipWithError("the draw did not complete");
         passes += report.passes;
         further += static_cast<double>(report.furtherPasses);
@@ -143,13 +128,5 @@ BENCHMARK(BM_DrawTwoEqualGroups)->Arg(10)->Arg(1000)->Arg(30000)->Unit(benchmark
 
 int main(int argc, char** argv)
 {
-    InitializePersistenceLibrary();
-    SetCurrentVersion(21404, 18000);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    ShutdownPersistenceLibrary();
-    return 0;
+    return bench::RunBenchmarks(argc, argv);
 }

@@ -2,46 +2,29 @@
 // printer at 600 dpi (the whole job, file included), and on a canvas that only
 // counts, which isolates the layout and template expansion from Qt's drawing.
 
+#include "BenchSupport.h"
 #include "print/AllocationList.h"
 #include "print/DefaultTemplate.h"
 #include "print/Letters.h"
 #include "print/qt/QtPrinterCanvas.h"
-#include "register/CCUser.h"
-#include "register/PersistenceStartup.h"
 
 #include <QGuiApplication>
 
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
-#include <memory>
-#include <string>
-#include <unistd.h>
 
 namespace {
 
 /// n participants in ten groups, each giving to the next, names of realistic length.
 std::unique_ptr<TStringList> MakeRegister(int n)
 {
-    auto list = std::make_unique<TStringList>(true);
-    list->Reserve(n);
-    for (int i = 0; i < n; ++i) {
-        auto* user = new TCCUser(list.get(), nullptr);
-        user->SetNames("FIRST" + std::to_string(i), "LASTNAME" + std::to_string(i));
-        user->GroupNo = i % 10;
-        list->Add(user->FullName(), user);
-    }
-    for (int i = 0; i < n; ++i)
-        UserAt(*list, i)->SetTaker(UserAt(*list, (i + 1) % n));
+    auto list = bench::MakeParticipants(
+        n,
+        [](int i) {
+            return std::pair<std::string, std::string>("FIRST" + std::to_string(i), "LASTNAME" + std::to_string(i));
+        },
+        [](int i) { return i % 10; });
+    bench::LinkInCircle(*list);
     return list;
-}
-
-std::unique_ptr<TStringList> MakeGroups()
-{
-    auto groups = std::make_unique<TStringList>();
-    for (int i = 0; i < 10; ++i)
-        groups->Add("GROUP" + std::to_string(i));
-    return groups;
 }
 
 /// Measures with fixed metrics and draws nothing.
@@ -65,21 +48,16 @@ private:
     int size_ = 10;
 };
 
-std::string PdfPath()
-{
-    return "/tmp/tinselwick-print-bench-" + std::to_string(::getpid()) + ".pdf";
-}
-
 void LettersToPdf(benchmark::State& state)
 {
     const auto participants = MakeRegister(static_cast<int>(state.range(0)));
-    const std::string path = PdfPath();
+    const bench::TScratchFolder folder;
+    const std::string path = folder.File("bench.pdf");
     TRandomSource random(1);
     for (auto _ : state) {
         auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
         PrintLetters(*canvas, participants.get(), DefaultTemplateLines(), false, random);
     }
-    std::remove(path.c_str());
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(LettersToPdf)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -87,13 +65,13 @@ BENCHMARK(LettersToPdf)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisec
 void AllocationListToPdf(benchmark::State& state)
 {
     const auto participants = MakeRegister(static_cast<int>(state.range(0)));
-    const auto groups = MakeGroups();
-    const std::string path = PdfPath();
+    const auto groups = bench::MakeGroups(10);
+    const bench::TScratchFolder folder;
+    const std::string path = folder.File("bench.pdf");
     for (auto _ : state) {
         auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
         PrintAllocationList(*canvas, participants.get(), groups.get());
     }
-    std::remove(path.c_str());
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(AllocationListToPdf)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -125,14 +103,5 @@ BENCHMARK(ExpandDefaultTemplate);
 
 int main(int argc, char** argv)
 {
-    StartPersistenceWithVersion();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunBenchmarks<QGuiApplication>(argc, argv);
 }

@@ -3,67 +3,30 @@
 // Each iteration is the whole command: reading or writing the file (Save flushes it
 // to disk and renames it into place), replacing the register, rebuilding the lists.
 
-#include "draw/Random.h"
-#include "platform/gui/FileDialogService.h"
-#include "platform/gui/HelpViewer.h"
-#include "platform/gui/MessageService.h"
-#include "print/PrinterService.h"
-#include "register/CCUser.h"
-#include "register/PersistenceStartup.h"
-#include "ui/FmMainCC.h"
+#include "WindowBench.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
-
-#include <memory>
 #include <stdexcept>
-#include <string>
 
 namespace {
 
-/// Answers OK to the warning, offers one file to both dialogs, and counts errors.
-class TAnsweringServices : public IMessageService,
-                           public IFileDialogService,
-                           public IHelpViewer,
-                           public IPrinterService {
-public:
-    QString file;
-    int errors = 0;
+/// A window holding n participants in 100 groups, drawn, saved once as the bench file.
+struct TBench : bench::TBenchWindow {
+    bench::TScratchFolder dir;
 
-    void ErrorBox(const QString&) override { ++errors; }
-    void ApplicationError(const QString&) override { ++errors; }
-    bool WarningOkCancel(const QString&) override { return true; }
-    std::optional<QString> GetOpenFileName(const TFileDialogRequest&) override { return file; }
-    std::optional<QString> GetSaveFileName(const TFileDialogRequest&) override { return file; }
-    void ShowTopic(const QString&, int) override { }
-    std::unique_ptr<TCanvas> OpenJob() override { return nullptr; }
-};
-
-struct TBench {
-    QTemporaryDir dir;
-    TAnsweringServices services;
-    TRandomSource random { 7 };
-    std::unique_ptr<TCrisForm> form;
-
-    /// A window holding n participants in 100 groups, drawn, saved once as the bench file.
     explicit TBench(int n)
+        : TBenchWindow(
+            7, n,
+            [](int i) {
+                return std::pair<std::string, std::string>(
+                    "FIRSTNAME" + std::to_string(i), "LASTNAME" + std::to_string(i % 1000));
+            },
+            [](int i) { return i % 100; })
     {
-        services.file = dir.filePath(QStringLiteral("bench.kks"));
-        form = std::make_unique<TCrisForm>(TFormServices { services, services, services, services, random });
-        form->GroupNames = std::make_unique<TStringList>();
-        for (int g = 0; g < 100; ++g)
-            form->GroupNames->Add("GROUP" + std::to_string(g));
-        form->Participants = std::make_unique<TStringList>(true);
-        form->Participants->Reserve(n);
-        for (int i = 0; i < n; ++i) {
-            auto* user = new TCCUser(form->Participants.get(), form.get());
-            user->SetNames("FIRSTNAME" + std::to_string(i), "LASTNAME" + std::to_string(i % 1000));
-            user->GroupNo = i % 100;
-            form->Participants->Add(user->FullName(), user);
-        }
+        services.answerOk = true;
+        services.file = QString::fromStdString(dir.File("bench.kks"));
         form->BGo->click();
         form->SaveAs1->trigger();
         if (services.errors != 0 || !form->Participants || !UserAt(*form->Participants, 0)->HasTaker())
@@ -97,14 +60,5 @@ BENCHMARK(SaveDocument)->Arg(100)->Arg(1000)->Arg(32767)->Unit(benchmark::kMilli
 
 int main(int argc, char** argv)
 {
-    StartPersistenceWithVersion();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunBenchmarks<QApplication>(argc, argv);
 }

@@ -3,6 +3,7 @@
 #include "register/CCObjectFile.h"
 #include "register/KksDocument.h"
 #include "register/RegisterTestSupport.h"
+#include "support/CliRunner.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,53 +12,20 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 using namespace testsupport;
 
 namespace {
 
-struct TRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& word)
-{
-    std::string quoted = "'";
-    for (char c : word)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-std::string ReadText(const std::string& path)
-{
-    const Bytes bytes = ReadFileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 class Cli : public TRegisterTest {
 protected:
-    TRun Run(const std::vector<std::string>& arguments)
-    {
-        std::string command = Quote(TINSELWICK_CLI);
-        for (const std::string& a : arguments)
-            command += " " + Quote(a);
-        command += " >" + Quote(dir / "out") + " 2>" + Quote(dir / "err");
-        const int status = std::system(command.c_str());
-        TRun run;
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.out = ReadText(dir / "out");
-        run.err = ReadText(dir / "err");
-        return run;
-    }
+    TCliRun Run(const std::vector<std::string>& arguments) { return RunCli(arguments, dir.Path().string()); }
     TTempDir dir;
 };
 
 TEST_F(Cli, ShowPrintsTheDocumentReadably)
 {
-    const TRun run = Run({ "show", TestDataPath("two-participants-exchange.kks") });
+    const TCliRun run = Run({ "show", TestDataPath("two-participants-exchange.kks") });
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ("", run.err);
     EXPECT_EQ("Groups: 2\n"
@@ -81,7 +49,7 @@ TEST_F(Cli, ShowJsonIsOneObjectInDocumentOrderInUtf8)
     const std::string path = dir / "cafe.kks";
     WriteKksDocument(path, r.groups, r.participants, r.templateLines);
 
-    const TRun run = Run({ "show", "--json", path });
+    const TCliRun run = Run({ "show", "--json", path });
     ASSERT_EQ(0, run.exitCode) << run.err;
     QJsonParseError error {};
     const QJsonDocument json = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
@@ -127,7 +95,7 @@ TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.back());
-        const TRun run = Run(c.arguments);
+        const TCliRun run = Run(c.arguments);
         EXPECT_EQ(c.exitCode, run.exitCode);
         EXPECT_EQ(c.err, run.err.substr(0, c.err.size()));
         EXPECT_EQ("", run.out);
@@ -150,7 +118,7 @@ TEST_F(Cli, ShowOnlyReadsAndCoexistsWithAnotherReader)
     ::stat(path.c_str(), &after);
     EXPECT_EQ(before.st_mtim.tv_sec, after.st_mtim.tv_sec);
     EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
-    EXPECT_EQ((std::vector<std::string> { "draw.kks", "err", "out" }), dir.Entries()) << "no backup, no temporary file";
+    EXPECT_EQ(std::vector<std::string> { "draw.kks" }, dir.Entries()) << "no backup, no temporary file";
 }
 
 } // namespace

@@ -3,78 +3,58 @@
 #include "DrawTestSupport.h"
 #include "register/KksDocument.h"
 #include "register/RegisterTestSupport.h"
+#include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/file.h>
-#include <sys/wait.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 using namespace testsupport;
+using draw_testing::TakerIndices;
 
 namespace {
 
-struct TRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& word)
-{
-    std::string quoted = "'";
-    for (char c : word)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-/// Who gives to whom in a document, by key; "-" for nobody.
-std::vector<std::string> Takers(const TStringList& participants)
-{
-    std::vector<std::string> takers;
-    for (int i = 0; i < participants.Count(); ++i) {
-        const TCCUser* user = UserAt(participants, i);
-        takers.push_back(user->Taker != nullptr ? user->Taker->FullName() : "-");
-    }
-    return takers;
-}
-
 class DrawCommand : public TRegisterTest {
 protected:
-    TRun Run(const std::vector<std::string>& arguments)
+    TCliRun Run(std::vector<std::string> arguments)
     {
-        std::string command = Quote(TINSELWICK_CLI) + " draw";
-        for (const std::string& a : arguments)
-            command += " " + Quote(a);
-        command += " >" + Quote(dir / "stdout") + " 2>" + Quote(dir / "stderr");
-        const int status = std::system(command.c_str());
-        TRun run;
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        const Bytes out = ReadFileBytes(dir / "stdout");
-        const Bytes err = ReadFileBytes(dir / "stderr");
-        run.out.assign(out.begin(), out.end());
-        run.err.assign(err.begin(), err.end());
-        return run;
+        arguments.insert(arguments.begin(), "draw");
+        return RunCli(arguments, dir.Path().string());
+    }
+
+    /// Saves `r` as `name` in the folder and gives its path.
+    std::string Save(const std::string& name, const TRegister& r)
+    {
+        const std::string path = dir / name;
+        WriteKksDocument(path, r.groups, r.participants, r.templateLines);
+        return path;
     }
 
     /// Saves a document of the given groups (GroupNo per participant), named A0, A1, ...
     std::string Save(const std::string& name, const std::vector<std::int32_t>& groups)
     {
         TRegister r;
-        r.groups.Add("HOME");
-        r.groups.Add("AWAY");
-        r.groups.Add("THIRD");
+        for (const char* group : { "HOME", "AWAY", "THIRD" })
+            r.groups.Add(group);
         for (std::size_t i = 0; i < groups.size(); ++i)
             r.Add("A" + std::to_string(i), "LAST", groups[i]);
         r.templateLines = { "Dear [M],", "you give to [G]." };
-        const std::string path = dir / name;
-        WriteKksDocument(path, r.groups, r.participants, r.templateLines);
-        return path;
+        return Save(name, r);
     }
 
-    TKksDocument Read(const std::string& path) { return ReadKksDocument(path, nullptr); }
+    static TKksDocument Read(const std::string& path) { return ReadKksDocument(path, nullptr); }
+
+    /// The draw tinselwick-cli should have made: the same seed in this process.
+    static std::vector<int> DrawnHere(const std::string& path, std::uint32_t seed, TDrawOutcome outcome)
+    {
+        TKksDocument mine = Read(path);
+        TRandomSource random(seed);
+        EXPECT_EQ(outcome, DrawAssignments(mine.Participants.get(), random));
+        return TakerIndices(*mine.Participants);
+    }
 
     TTempDir dir;
 };
@@ -89,11 +69,10 @@ TEST_F(DrawCommand, WorkedExampleIsSavedWithTheWholeDocument)
     TCCUser* cat = expected.Add("CAT", "BROWN", 1);
     TCCUser* dan = expected.Add("DAN", "GREEN", 1);
     expected.templateLines = { "Dear [M],", "", "you give to [G]." };
-    const std::string in = dir / "in.kks";
-    WriteKksDocument(in, expected.groups, expected.participants, expected.templateLines);
+    const std::string in = Save("in.kks", expected);
     const Bytes original = ReadFileBytes(in);
 
-    const TRun run = Run({ in, "--seed", "12345", "--output", dir / "out.kks" });
+    const TCliRun run = Run({ in, "--seed", "12345", "--output", dir / "out.kks" });
     ASSERT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("", run.err);
 
@@ -122,27 +101,21 @@ TEST_F(DrawCommand, TheSeedIsTheStartingStateOfTheRandomSource)
     const std::string path = Save("doc.kks", { 0, 0, 1, 1, 2, 2, 0, 1, 2, 2, 1 });
     for (const char* seed : { "0", "12345", "4294967295" }) {
         ASSERT_EQ(0, Run({ path, "--seed", seed, "--output", dir / "out.kks" }).exitCode);
-        // The same draw in this process, on the participants in document order.
-        TKksDocument mine = Read(path);
-        TRandomSource random(static_cast<std::uint32_t>(std::stoull(seed)));
-        ASSERT_EQ(TDrawOutcome::Complete, DrawAssignments(mine.Participants.get(), random));
-        EXPECT_EQ(Takers(*mine.Participants), Takers(*Read(dir / "out.kks").Participants)) << seed;
+        EXPECT_EQ(DrawnHere(path, static_cast<std::uint32_t>(std::stoull(seed)), TDrawOutcome::Complete),
+            TakerIndices(*Read(dir / "out.kks").Participants))
+            << seed;
     }
 }
 
 TEST_F(DrawCommand, NoSolutionSavesThePartialAssignmentAndExitsWithThree)
 {
     const std::string path = Save("doc.kks", { 0, 0, 0, 1, 2 });
-    const TRun run = Run({ path, "--seed", "99", "--output", dir / "out.kks" });
+    const TCliRun run = Run({ path, "--seed", "99", "--output", dir / "out.kks" });
     EXPECT_EQ(3, run.exitCode);
     EXPECT_EQ(std::string(kDrawFailedMessage) + "\n", run.err);
-
-    TKksDocument mine = Read(path);
-    TRandomSource random(99);
-    ASSERT_EQ(TDrawOutcome::Failed, DrawAssignments(mine.Participants.get(), random));
-    const auto takers = Takers(*Read(dir / "out.kks").Participants);
-    EXPECT_EQ(Takers(*mine.Participants), takers);
-    EXPECT_NE(takers.end(), std::find(takers.begin(), takers.end(), "-"));
+    const auto takers = TakerIndices(*Read(dir / "out.kks").Participants);
+    EXPECT_EQ(DrawnHere(path, 99, TDrawOutcome::Failed), takers);
+    EXPECT_NE(takers.end(), std::find(takers.begin(), takers.end(), -1));
 }
 
 TEST_F(DrawCommand, FewerThanTwoParticipantsAreSavedUnassigned)
@@ -153,17 +126,14 @@ TEST_F(DrawCommand, FewerThanTwoParticipantsAreSavedUnassigned)
     TCCUser* lone = r.Add("LONE", "WOLF", 0);
     lone->SetTaker(lone);
     r.templateLines = { "Hi" };
-    const std::string one = dir / "one.kks";
-    WriteKksDocument(one, r.groups, r.participants, r.templateLines);
-    ASSERT_EQ(0, Run({ one, "--seed", "1", "--output", dir / "one-out.kks" }).exitCode);
-    EXPECT_EQ((std::vector<std::string> { "-" }), Takers(*Read(dir / "one-out.kks").Participants));
+    ASSERT_EQ(0, Run({ Save("one.kks", r), "--seed", "1", "--output", dir / "one-out.kks" }).exitCode);
+    EXPECT_EQ(std::vector<int> { -1 }, TakerIndices(*Read(dir / "one-out.kks").Participants));
 
     // Groups but no participants: nothing to draw, the document goes through unchanged.
     TRegister empty;
     empty.groups.Add("HOME");
     empty.templateLines = { "Hi" };
-    const std::string none = dir / "none.kks";
-    WriteKksDocument(none, empty.groups, empty.participants, empty.templateLines);
+    const std::string none = Save("none.kks", empty);
     ASSERT_EQ(0, Run({ none, "--output", dir / "none-out.kks" }).exitCode);
     EXPECT_EQ(ReadFileBytes(none), ReadFileBytes(dir / "none-out.kks"));
     EXPECT_EQ(0, Run({ none }).exitCode);
@@ -173,20 +143,17 @@ TEST_F(DrawCommand, AFailedSaveLeavesTheDocumentAsItWas)
 {
     const std::string path = Save("doc.kks", { 0, 1, 0, 1 });
     const Bytes original = ReadFileBytes(path);
-
-    const TRun missingFolder = Run({ path, "--seed", "1", "--output", dir / "no-such-folder/out.kks" });
-    EXPECT_EQ(1, missingFolder.exitCode);
-    EXPECT_NE("", missingFolder.err);
-    EXPECT_EQ(original, ReadFileBytes(path));
-
+    const TCliRun missingFolder = Run({ path, "--seed", "1", "--output", dir / "no-such-folder/out.kks" });
     // Another program has the document open: the save back onto it is refused.
     const int fd = ::open(path.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(0, ::flock(fd, LOCK_SH));
-    const TRun locked = Run({ path, "--seed", "1" });
+    const TCliRun locked = Run({ path, "--seed", "1" });
     ::close(fd);
-    EXPECT_EQ(1, locked.exitCode);
-    EXPECT_NE("", locked.err);
+    for (const TCliRun& run : { missingFolder, locked }) {
+        EXPECT_EQ(1, run.exitCode);
+        EXPECT_NE("", run.err);
+    }
     EXPECT_EQ(original, ReadFileBytes(path));
 }
 
@@ -205,7 +172,7 @@ TEST_F(DrawCommand, AWrongCommandLineIsRefusedWithStatusTwoBeforeTheDocumentIsTo
         { path, "--fast" },
     };
     for (const auto& arguments : wrong) {
-        const TRun run = Run(arguments);
+        const TCliRun run = Run(arguments);
         EXPECT_EQ(2, run.exitCode) << arguments.back();
         EXPECT_NE(std::string::npos, run.err.find("tinselwick-cli draw")) << arguments.back();
         EXPECT_EQ(original, ReadFileBytes(path));

@@ -66,6 +66,26 @@ Bytes WithHeader(const Bytes& body, std::uint32_t tablePos = 0)
     return b;
 }
 
+/// Creates `path` holding one list of one entry.
+void WriteOneEntryFile(const std::string& path, const std::string& entry)
+{
+    TStringList list;
+    list.Add(entry);
+    TKelObjectFile(path, fmDbCreate).WriteList(&list);
+}
+
+/// An owning list of test records with the given values, all under one text.
+std::unique_ptr<TStringList> Records(std::initializer_list<int> values, const std::string& text)
+{
+    auto list = std::make_unique<TStringList>(true);
+    for (int v : values) {
+        auto* r = new TTestRecord(list.get(), nullptr);
+        r->Value = v;
+        list->Add(text, r);
+    }
+    return list;
+}
+
 Bytes ListOf(std::initializer_list<const char*> texts, std::uint16_t start = 0x2B69, std::uint16_t end = 0x2B6A)
 {
     Bytes b;
@@ -92,12 +112,7 @@ TEST_F(ObjectFile, NewFileClosedAtOnceIsHeaderAndEmptyClassTable)
 
 TEST_F(ObjectFile, OneEntryListWithoutObject)
 {
-    {
-        TKelObjectFile file(dir / "one.kks", fmDbCreate);
-        TStringList list;
-        list.Add("A");
-        file.WriteList(&list);
-    }
+    WriteOneEntryFile(dir / "one.kks", "A");
     const Bytes bytes = ReadFileBytes(dir / "one.kks");
     ASSERT_EQ(24u, bytes.size());
     EXPECT_EQ((Bytes { 0x12, 0, 0, 0 }), Bytes(bytes.begin() + 4, bytes.begin() + 8));
@@ -110,13 +125,7 @@ TEST_F(ObjectFile, ObjectsOfOneClassShareReferenceNumberAndTableEntry)
     TMemoryStream memory;
     {
         TKelObjectFile file(memory, fmDbCreate, "memory");
-        TStringList list(true);
-        for (int v : { 7, 8 }) {
-            auto* r = new TTestRecord(&list, nullptr);
-            r->Value = v;
-            list.Add("r", r);
-        }
-        file.WriteList(&list);
+        file.WriteList(Records({ 7, 8 }, "r").get());
         file.WriteObject(nullptr);
     }
     const Bytes& b = memory.Bytes();
@@ -150,13 +159,10 @@ TEST_F(ObjectFile, AlternateListStartMarkerIsRead)
 TEST_F(ObjectFile, UpdateAppendsOverTheOldClassTable)
 {
     const std::string path = dir / "grow.kks";
-    TStringList first, second;
-    first.Add("one");
-    second.Add("two");
+    WriteOneEntryFile(path, "one");
     {
-        TKelObjectFile(path, fmDbCreate).WriteList(&first);
-    }
-    {
+        TStringList second;
+        second.Add("two");
         TKelObjectFile(path, fmDbUpdate).WriteList(&second);
     }
     {
@@ -263,14 +269,21 @@ TEST_F(ObjectFile, BrokenListsRaiseTheirMessages)
     }
 }
 
-TEST_F(ObjectFile, ReadingIntoAListWithEntriesIsRefused)
+TEST_F(ObjectFile, ListsAreReadAndWrittenOnlyWhereTheyMayBe)
 {
-    TMemoryStream memory(WithHeader(ListOf({ "a" })));
-    TKelObjectFile file(memory, fmDbRead, "memory");
-    TStringList list;
-    list.Add("1"), list.Add("2"), list.Add("3");
-    EXPECT_EQ("Read List With Existing Data 3",
-        MessageOf<EInvalidPersistentFileAction>([&] { file.ReadList(&list, nullptr); }));
+    TMemoryStream empty, existing(WithHeader({})), oneList(WithHeader(ListOf({ "a" })));
+    TKelObjectFile creating(empty, fmDbCreate, "memory");
+    TKelObjectFile reading(existing, fmDbRead, "memory");
+    TKelObjectFile readingAList(oneList, fmDbRead, "memory");
+    TStringList list, full;
+    full.Add("1"), full.Add("2"), full.Add("3");
+    const std::pair<std::string, std::function<void()>> cases[] = {
+        { "Read List With Existing Data 3", [&] { readingAList.ReadList(&full, nullptr); } },
+        { "Objects cannot be read from a file opened for creating", [&] { creating.ReadList(&list, nullptr); } },
+        { "The object file is open for reading only", [&] { reading.WriteList(&list); } },
+    };
+    for (const auto& [message, misuse] : cases)
+        EXPECT_EQ(message, MessageOf<EInvalidPersistentFileAction>(misuse));
 }
 
 TEST_F(ObjectFile, UnknownReferenceNumbersAndClassNames)
@@ -351,36 +364,17 @@ TEST_F(ObjectFile, WriterRefusesToPassTwoGigabytes)
     EXPECT_LT(sparse.BytesStored() - stored, 20u);
 }
 
-TEST_F(ObjectFile, ReadingInCreateModeAndWritingInReadModeAreRefused)
-{
-    TMemoryStream empty;
-    TKelObjectFile creating(empty, fmDbCreate, "memory");
-    TStringList list;
-    EXPECT_EQ("Objects cannot be read from a file opened for creating",
-        MessageOf<EInvalidPersistentFileAction>([&] { creating.ReadList(&list, nullptr); }));
-
-    TMemoryStream existing(WithHeader({}));
-    TKelObjectFile reading(existing, fmDbRead, "memory");
-    EXPECT_EQ("The object file is open for reading only",
-        MessageOf<EInvalidPersistentFileAction>([&] { reading.WriteList(&list); }));
-}
-
 TEST_F(ObjectFile, ShortWritesRaiseAtEveryByte)
 {
     // Writes of a list with two records fail after k bytes, for every k: always an error, never a crash.
-    TStringList list(true);
-    for (int v : { 1, 2 }) {
-        auto* r = new TTestRecord(&list, nullptr);
-        r->Value = v;
-        list.Add("rec", r);
-    }
+    const auto list = Records({ 1, 2 }, "rec");
     for (std::uint64_t k = 0; k < 8 + 30; ++k) {
         SCOPED_TRACE(k);
         TFailingStream failing(TFailingStream::Fail::Writes, k);
         EXPECT_THROW(
             {
                 TKelObjectFile file(failing, fmDbCreate, "failing");
-                file.WriteList(&list);
+                file.WriteList(list.get());
                 file.Close();
             },
             EInvalidPersistentFileAction);
@@ -412,15 +406,13 @@ TEST_F(ObjectFile, BackupModes)
 {
     const std::string path = dir / "draw.kks";
     const std::string backup = dir / "draw._kk";
-    TStringList list;
-    list.Add("old");
-    {
-        TKelObjectFile(path, fmDbCreate).WriteList(&list);
-    }
+    WriteOneEntryFile(path, "old");
     const Bytes original = ReadFileBytes(path);
     WriteFileBytes(backup, { 1, 2, 3 }); // an older backup, replaced
 
     {
+        TStringList list;
+        list.Add("old");
         TKelObjectFile(path, fmDbUpdateBackup).WriteList(&list);
     }
     EXPECT_EQ(original, ReadFileBytes(backup));
@@ -443,14 +435,8 @@ TEST_F(ObjectFile, ABackupThatCannotBeReplacedFailsTheOpenAndKeepsTheFile)
 {
     const std::string path = dir / "draw.kks";
     const std::string backup = dir / "draw._kk";
-    TStringList list;
-    list.Add("precious");
-    {
-        TKelObjectFile(path, fmDbCreate).WriteList(&list);
-    }
-    {
-        TKelObjectFile(backup, fmDbCreate);
-    }
+    WriteOneEntryFile(path, "precious");
+    WriteOneEntryFile(backup, "older");
     const Bytes content = ReadFileBytes(path);
     const Bytes oldBackup = ReadFileBytes(backup);
 
@@ -484,11 +470,7 @@ TEST_F(ObjectFile, ExclusiveOpensConflictWithEveryOtherOpen)
         { fmDbUpdateBackup, fmDbRead, false },
     };
     const std::string path = dir / "shared.kks";
-    TStringList list;
-    list.Add("keep me");
-    {
-        TKelObjectFile(path, fmDbCreate).WriteList(&list);
-    }
+    WriteOneEntryFile(path, "keep me");
     const Bytes content = ReadFileBytes(path);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.first) + " then " + std::to_string(c.second));

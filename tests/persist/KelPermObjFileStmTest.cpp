@@ -1,4 +1,5 @@
 #include "persist/KelPermObjFileStm.h"
+#include "persist/PersistTestSupport.h"
 #include "platform/DebugOutput.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,11 @@
 #include <sys/mman.h>
 #include <vector>
 
+using testsupport::Bytes;
+
 namespace {
 
+/// The library in its start-up state, before any version is set.
 class PersistLibrary : public ::testing::Test {
 protected:
     void SetUp() override
@@ -21,64 +25,34 @@ protected:
     void TearDown() override { kel_testing::ResetPersistenceLibrary(); }
 };
 
-std::vector<std::uint8_t> Bytes(const TMemoryStream& s)
-{
-    return s.Bytes();
-}
-
 template <class F> std::string MessageOf(F&& f)
 {
-    try {
-        f();
-    } catch (const EInvalidPersistentFileAction& e) {
-        return e.what();
-    }
-    return {};
+    return testsupport::MessageOf<EInvalidPersistentFileAction>(std::forward<F>(f));
 }
 
-TEST_F(PersistLibrary, SecondSetCurrentVersionIsRejectedAndKeepsTheFirst)
+TEST_F(PersistLibrary, TheVersionIsSetOnceAndMustBeSetBeforeUse)
 {
+    EXPECT_EQ("SetCurrentVersion must be called before using TKelPersistFileObject",
+        MessageOf([] { TKelPersistFileObject object(nullptr, nullptr); }));
+    EXPECT_EQ(nullptr, LiveObjects());
+
+    SetCurrentVersion(0, 5); // leaves the library unset
     SetCurrentVersion(21404, 18000);
-    try {
-        SetCurrentVersion(21404, 18000);
-        FAIL() << "expected an error";
-    } catch (const EInvalidPersistentFileAction& e) {
-        EXPECT_STREQ("SetCurrentVersion can only be called once. Version::21404 is rejected", e.what());
-    }
+    EXPECT_EQ("SetCurrentVersion can only be called once. Version::21404 is rejected",
+        MessageOf([] { SetCurrentVersion(21404, 18000); }));
     EXPECT_EQ(21404, CurrentVersion());
     EXPECT_EQ(18000, SecondVersionNumber());
-}
 
-TEST_F(PersistLibrary, VersionZeroLeavesTheLibraryUnset)
-{
-    SetCurrentVersion(0, 5);
-    EXPECT_NO_THROW(SetCurrentVersion(21404, 18000));
-    EXPECT_EQ(21404, CurrentVersion());
-}
-
-TEST_F(PersistLibrary, CreationBeforeVersionIsRefused)
-{
-    try {
-        TKelPersistFileObject object(nullptr, nullptr);
-        FAIL() << "expected an error";
-    } catch (const EInvalidPersistentFileAction& e) {
-        EXPECT_STREQ("SetCurrentVersion must be called before using TKelPersistFileObject", e.what());
-    }
-    EXPECT_EQ(nullptr, LiveObjects());
-}
-
-TEST_F(PersistLibrary, BaseWritesVersionStamp)
-{
-    SetCurrentVersion(21404, 18000);
+    // The base record is only its version stamp.
     TKelPersistFileObject object(nullptr, nullptr);
     TMemoryStream s;
     object.WriteToStream(s);
-    EXPECT_EQ((std::vector<std::uint8_t> { 0x9C, 0x53 }), Bytes(s));
+    EXPECT_EQ((Bytes { 0x9C, 0x53 }), s.Bytes());
     EXPECT_EQ(21404, object.Version);
 }
 
 struct AnsiCase {
-    std::vector<std::uint8_t> bytes;
+    Bytes bytes;
     const char* text; // expected text, or nullptr for an error
     const char* error; // expected message
     std::uint64_t consumed;
@@ -92,6 +66,9 @@ TEST_F(PersistLibrary, ReadAnsiStringForms)
         { { 0, 0, 5, 0, 0, 0 }, nullptr, "Invalid Ansi String on File", 0 },
         { { 0x70, 0x2B, 0xFF, 0xFF, 0xFF, 0xFF, 'x' }, "", nullptr, 6 },
         { { 0x70, 0x2B, 0x01, 0xCA, 0x9A, 0x3B }, nullptr, "OverLength Ansi String on File", 0 },
+        // 900,000,000 bytes claimed by a 20-byte stream: refused without allocating.
+        { { 0x70, 0x2B, 0x00, 0xE9, 0xA4, 0x35, 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x' },
+            nullptr, "Damaged file: a string at offset 6 claims 900000000 bytes, but only 14 remain", 0 },
     };
     for (const AnsiCase& c : cases) {
         TMemoryStream s(c.bytes);
@@ -99,23 +76,9 @@ TEST_F(PersistLibrary, ReadAnsiStringForms)
             EXPECT_EQ(c.text, TKelPersistFileObject::ReadAnsiString(s));
             EXPECT_EQ(c.consumed, s.Position());
         } else {
-            try {
-                TKelPersistFileObject::ReadAnsiString(s);
-                ADD_FAILURE() << "expected " << c.error;
-            } catch (const EInvalidPersistentFileAction& e) {
-                EXPECT_STREQ(c.error, e.what());
-            }
+            EXPECT_EQ(c.error, MessageOf([&] { TKelPersistFileObject::ReadAnsiString(s); }));
         }
     }
-}
-
-TEST_F(PersistLibrary, ClaimedStringLongerThanTheFileIsRefusedWithoutAllocating)
-{
-    // 900,000,000 bytes claimed by a 20-byte stream.
-    std::vector<std::uint8_t> bytes = { 0x70, 0x2B, 0x00, 0xE9, 0xA4, 0x35 };
-    bytes.resize(20, 'x');
-    TMemoryStream s(bytes);
-    EXPECT_THROW(TKelPersistFileObject::ReadAnsiString(s), EInvalidPersistentFileAction);
 }
 
 TEST_F(PersistLibrary, WriteAnsiString)
@@ -123,7 +86,7 @@ TEST_F(PersistLibrary, WriteAnsiString)
     TMemoryStream s;
     TKelPersistFileObject::WriteAnsiString(s, "abc");
     TKelPersistFileObject::WriteAnsiString(s, "");
-    EXPECT_EQ((std::vector<std::uint8_t> { 0x70, 0x2B, 3, 0, 0, 0, 'a', 'b', 'c', 0x70, 0x2B, 0, 0, 0, 0 }), Bytes(s));
+    EXPECT_EQ((Bytes { 0x70, 0x2B, 3, 0, 0, 0, 'a', 'b', 'c', 0x70, 0x2B, 0, 0, 0, 0 }), s.Bytes());
 }
 
 TEST_F(PersistLibrary, WritingATextOverABillionBytesIsRefusedBeforeWriting)

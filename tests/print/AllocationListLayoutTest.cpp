@@ -140,16 +140,4 @@ TEST(AllocationList, RowOrder)
     EXPECT_EQ(firstNames, (std::vector<std::string> { "Kim", "Amy", "bob", "zed" }));
 }
 
-TEST(AllocationList, FewerThanTwoEntriesPrintNothing)
-{
-    auto one = MakeParticipants({ { "ANN", "SMITH" } });
-    auto none = MakeParticipants({});
-    for (const TStringList* list : std::initializer_list<const TStringList*> { nullptr, none.get(), one.get() }) {
-        TRecordingCanvas canvas;
-        PrintAllocationList(canvas, list, nullptr);
-        PrintAllocationList(canvas, list, nullptr, {});
-        EXPECT_TRUE(canvas.Log.empty());
-    }
-}
-
 } // namespace

@@ -134,17 +134,18 @@ TEST(PrintLetters, EmptyTemplateAndEmptyLines)
     EXPECT_EQ(page[3].Y - page[1].Y, 2 * (page[2].Y - page[1].Y)) << "an empty line keeps its step";
 }
 
-TEST(PrintLetters, FewerThanTwoEntriesPrintNothing)
+TEST(PrintJobs, FewerThanTwoEntriesPrintNothing)
 {
     TRandomSource random(7);
     auto one = MakeParticipants({ { "ANN", "SMITH" } });
     auto none = MakeParticipants({});
     for (const TStringList* list : std::initializer_list<const TStringList*> { nullptr, none.get(), one.get() }) {
-        for (bool testLetter : { false, true }) {
-            TRecordingCanvas canvas;
+        TRecordingCanvas canvas;
+        for (bool testLetter : { false, true })
             PrintLetters(canvas, list, DefaultTemplateLines(), testLetter, random);
-            EXPECT_TRUE(canvas.Log.empty());
-        }
+        PrintAllocationList(canvas, list, nullptr);
+        PrintAllocationList(canvas, list, nullptr, {});
+        EXPECT_TRUE(canvas.Log.empty());
     }
     EXPECT_EQ(random.Seed(), 7u) << "no index is drawn for a job that prints nothing";
     auto two = MakeParticipants({ { "ANN", "SMITH" }, { "BOB", "LEE" } });

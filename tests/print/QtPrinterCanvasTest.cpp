@@ -3,46 +3,40 @@
 #include "print/Letters.h"
 #include "print/qt/QtPrinterService.h"
 
+#include "persist/PersistTestSupport.h"
+
 #include "Participants.h"
 #include "PdfTools.h"
 
-#include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <regex>
 
-namespace {
+using namespace testsupport;
 
-namespace fs = std::filesystem;
+namespace {
 
 class QtPrinterCanvasTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder.isValid());
         if (!HaveTool("pdftotext") || !HaveTool("pdfinfo"))
             GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
     }
-    std::string PathOf(const std::string& name) const { return folder.path().toStdString() + "/" + name; }
-    std::vector<std::string> FilesInFolder() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder.path().toStdString()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    QTemporaryDir folder;
+    std::string PathOf(const std::string& name) const { return dir / name; }
+    TTempDir dir;
 };
 
-std::string ReadFile(const std::string& path)
+/// A job on `path` at 600 dpi that writes one text at (x, y) and ends, or is dropped unended.
+void WriteOneText(const std::string& path, const std::string& text, bool end = true, int size = 20, int x = 600,
+    int y = 600)
 {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+    canvas->BeginDocument();
+    canvas->SetFontSize(size);
+    canvas->TextOut(x, y, text);
+    if (end)
+        canvas->EndDocument();
 }
 
 TEST_F(QtPrinterCanvasTest, PdfSheetIsWholeA4AtTheAskedResolution)
@@ -59,13 +53,7 @@ TEST_F(QtPrinterCanvasTest, PdfSheetIsWholeA4AtTheAskedResolution)
 TEST_F(QtPrinterCanvasTest, TextIsPlacedByItsTopLeftCorner)
 {
     const std::string path = PathOf("corner.pdf");
-    {
-        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
-        canvas->BeginDocument();
-        canvas->SetFontSize(40);
-        canvas->TextOut(600, 1200, "Corner");
-        canvas->EndDocument();
-    }
+    WriteOneText(path, "Corner", true, 40, 600, 1200);
     // pdftotext -bbox gives the word's box in points: 600 px = 72 pt, 1200 px = 144 pt.
     const std::string boxes = CommandOutput("pdftotext -bbox " + Quoted(path) + " - 2>/dev/null");
     std::smatch match;
@@ -78,13 +66,7 @@ TEST_F(QtPrinterCanvasTest, TextIsPlacedByItsTopLeftCorner)
 TEST_F(QtPrinterCanvasTest, Windows1252TextsPrintAsTheirCharacters)
 {
     const std::string path = PathOf("ansi.pdf");
-    {
-        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
-        canvas->BeginDocument();
-        canvas->SetFontSize(20);
-        canvas->TextOut(600, 600, "Zo\xEB M\xFCller \x80 5");
-        canvas->EndDocument();
-    }
+    WriteOneText(path, "Zo\xEB M\xFCller \x80 5");
     EXPECT_NE(PdfText(path).find("Zoë Müller € 5"), std::string::npos) << PdfText(path);
 }
 
@@ -97,24 +79,15 @@ TEST_F(QtPrinterCanvasTest, JobThatNeverEndsLeavesNothingAndAnEarlierFileAlone)
         canvas->TextOut(600, 600, "half a job");
         canvas->NewPage();
     }
-    EXPECT_TRUE(FilesInFolder().empty());
+    EXPECT_TRUE(dir.Entries().empty());
 
-    std::ofstream(path) << "earlier contents";
-    {
-        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
-        canvas->BeginDocument();
-        canvas->TextOut(600, 600, "never ended");
-    }
-    EXPECT_EQ(ReadFile(path), "earlier contents");
-    EXPECT_EQ(FilesInFolder(), std::vector<std::string> { "kept.pdf" });
+    WriteFileBytes(path, { 'o', 'l', 'd' });
+    WriteOneText(path, "never ended", false);
+    EXPECT_EQ(ReadFileBytes(path), (Bytes { 'o', 'l', 'd' }));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string> { "kept.pdf" });
 
     // A job that ends replaces it.
-    {
-        auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
-        canvas->BeginDocument();
-        canvas->TextOut(600, 600, "complete");
-        canvas->EndDocument();
-    }
+    WriteOneText(path, "complete");
     EXPECT_NE(PdfText(path).find("complete"), std::string::npos);
 }
 
@@ -129,7 +102,7 @@ TEST_F(QtPrinterCanvasTest, UnwritableFolderFailsAtTheBeginWithItsReason)
         EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
         EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos) << error.what();
     }
-    EXPECT_TRUE(FilesInFolder().empty());
+    EXPECT_TRUE(dir.Entries().empty());
 }
 
 TEST_F(QtPrinterCanvasTest, FittedBodyFontFitsItsBox)
@@ -178,7 +151,7 @@ TEST_F(QtPrinterCanvasTest, ServiceWithoutPrinterAsksForAPdfOncePerJob)
     ASSERT_EQ(PdfPageCount(*answer), 3);
     EXPECT_NE(PdfText(*answer, 3).find("You have been assigned ANN SMITH"), std::string::npos);
     EXPECT_EQ(PdfText(*answer, 2).find("ANN SMITH"), std::string::npos);
-    EXPECT_EQ(FilesInFolder(), std::vector<std::string> { "letters.pdf" }) << "nothing left beside the file";
+    EXPECT_EQ(dir.Entries(), std::vector<std::string> { "letters.pdf" }) << "nothing left beside the file";
 }
 
 } // namespace

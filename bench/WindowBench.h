@@ -1,0 +1,50 @@
+#pragma once
+// The main window filled with a register of n participants, its questions answered
+// by one quiet stand-in, for the benchmarks of the window's commands.
+
+#include "BenchSupport.h"
+#include "draw/Random.h"
+#include "platform/gui/FileDialogService.h"
+#include "platform/gui/HelpViewer.h"
+#include "platform/gui/MessageService.h"
+#include "print/PrinterService.h"
+#include "ui/FmMainCC.h"
+
+#include <optional>
+
+namespace bench {
+
+/// Counts errors; answers the warning with `answerOk` and both file dialogs with `file`
+/// (no file: cancelled).
+class TBenchServices : public IMessageService, public IFileDialogService, public IHelpViewer, public IPrinterService {
+public:
+    bool answerOk = false;
+    std::optional<QString> file;
+    int errors = 0;
+
+    void ErrorBox(const QString&) override { ++errors; }
+    void ApplicationError(const QString&) override { ++errors; }
+    bool WarningOkCancel(const QString&) override { return answerOk; }
+    std::optional<QString> GetOpenFileName(const TFileDialogRequest&) override { return file; }
+    std::optional<QString> GetSaveFileName(const TFileDialogRequest&) override { return file; }
+    void ShowTopic(const QString&, int) override { }
+    std::unique_ptr<TCanvas> OpenJob() override { return nullptr; }
+};
+
+struct TBenchWindow {
+    TBenchServices services;
+    TRandomSource random;
+    std::unique_ptr<TCrisForm> form;
+
+    /// The window with 100 groups and n participants named by `names(i)`, in group `group(i)`.
+    TBenchWindow(std::uint32_t seed, int n, const std::function<std::pair<std::string, std::string>(int)>& names,
+        const std::function<int(int)>& group)
+        : random(seed)
+        , form(std::make_unique<TCrisForm>(TFormServices { services, services, services, services, random }))
+    {
+        form->GroupNames = MakeGroups(100);
+        form->Participants = MakeParticipants(n, names, group, form.get());
+    }
+};
+
+} // namespace bench
