@@ -28,8 +28,8 @@ protected:
 };
 
 /// A job on `path` at 600 dpi that writes one text at (x, y) and ends, or is dropped unended.
-void WriteOneText(const std::string& path, const std::string& text, bool end = true, int size = 20, int x = 600,
-    int y = 600)
+void WriteOneText(
+    const std::string& path, const std::string& text, bool end = true, int size = 20, int x = 600, int y = 600)
 {
     auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
     canvas->BeginDocument();

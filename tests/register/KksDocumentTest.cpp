@@ -165,26 +165,19 @@ TEST_F(KksDocument, DamagedDocumentsRaiseTheirMessages)
     EXPECT_EQ(0, LiveObjects()->Count()) << "records read before an error are freed";
 }
 
-TEST_F(KksDocument, EveryTruncationAndEveryFailingReadRaises)
+TEST_F(KksDocument, EveryTruncationEveryFailingReadAndEveryFailingWriteRaises)
 {
     const Bytes golden = ReadFileBytes(TestDataPath(kGolden));
+    TRegister r;
+    FillExchange(r);
     for (std::size_t k = 0; k < golden.size(); ++k) {
         SCOPED_TRACE(k);
         EXPECT_THROW(ReadBytes(Bytes(golden.begin(), golden.begin() + static_cast<std::ptrdiff_t>(k))),
             EInvalidPersistentFileAction);
-        TFailingStream failing(TFailingStream::Fail::Reads, k, golden);
-        EXPECT_THROW(ReadKksDocument(failing, "failing", nullptr), EInvalidPersistentFileAction);
-    }
-}
-
-TEST_F(KksDocument, EveryFailingWriteRaises)
-{
-    TRegister r;
-    FillExchange(r);
-    for (std::uint64_t k = 0; k < 239; ++k) {
-        SCOPED_TRACE(k);
-        TFailingStream failing(TFailingStream::Fail::Writes, k);
-        EXPECT_THROW(WriteKksDocument(failing, "failing", r.groups, r.participants, r.templateLines),
+        TFailingStream failingRead(TFailingStream::Fail::Reads, k, golden);
+        EXPECT_THROW(ReadKksDocument(failingRead, "failing", nullptr), EInvalidPersistentFileAction);
+        TFailingStream failingWrite(TFailingStream::Fail::Writes, k);
+        EXPECT_THROW(WriteKksDocument(failingWrite, "failing", r.groups, r.participants, r.templateLines),
             EInvalidPersistentFileAction);
     }
 }
