@@ -10,19 +10,7 @@
 
 namespace {
 
-using Strings = std::vector<std::string>;
-
-class DrawButtonTest : public FormTest {
-protected:
-    void Register(const std::vector<std::pair<const char*, int>>& groupsAndSizes)
-    {
-        for (const auto& [group, size] : groupsAndSizes) {
-            AddGroup(QString::fromLatin1(group));
-            for (int i = 0; i < size; ++i)
-                AddParticipant(QStringLiteral("%1%2").arg(QString::fromLatin1(group)).arg(i), QStringLiteral("x"));
-        }
-    }
-};
+using DrawButtonTest = FormTest;
 
 TEST_F(DrawButtonTest, SuccessListsEveryTakerOnceInTextOrder)
 {

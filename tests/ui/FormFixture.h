@@ -14,7 +14,11 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+using Strings = std::vector<std::string>;
+using Messages = std::vector<TShownMessage>;
 
 class FormTest : public ::testing::Test {
 protected:
@@ -35,6 +39,16 @@ protected:
 
     void TearDown() override { form.reset(); }
 
+    /// Replaces the window by a new one, as a fresh start of the program would.
+    void NewForm()
+    {
+        form.reset();
+        messages.Take();
+        fileDialogs.openRequests.clear();
+        fileDialogs.saveRequests.clear();
+        FormTest::SetUp();
+    }
+
     TCrisForm& F() { return *form; }
 
     /// Opens "Add Group", types `name` and presses Ok.
@@ -45,13 +59,26 @@ protected:
         F().BOk->click();
     }
 
-    /// Makes `group` current by clicking its line, then adds a participant through the panel.
-    void AddParticipant(const QString& first, const QString& last)
+    /// Adds a participant to the current group through the panel.
+    void AddParticipant(const QString& first, const QString& last) { Apply(F().BNewPart, first, last); }
+
+    /// Opens the panel with `command`, fills both fields and presses Ok.
+    void Apply(QPushButton* command, const QString& first, const QString& last = QString())
     {
-        F().BNewPart->click();
+        command->click();
         F().EFirstName->setText(first);
         F().ELastName->setText(last);
         F().BOk->click();
+    }
+
+    /// One group per entry, each with `size` participants "<GROUP><i> X".
+    void Register(const std::vector<std::pair<const char*, int>>& groupsAndSizes)
+    {
+        for (const auto& [group, size] : groupsAndSizes) {
+            AddGroup(QString::fromLatin1(group));
+            for (int i = 0; i < size; ++i)
+                AddParticipant(QStringLiteral("%1%2").arg(QString::fromLatin1(group)).arg(i), QStringLiteral("x"));
+        }
     }
 
     /// Clicks line `index` of a list box as the user would (selection, then the click handler).
@@ -85,20 +112,15 @@ protected:
     }
 
     bool PanelOpen() const { return !form->PEdit->isHidden(); }
-    bool CommandsEnabled() const
+    /// True when every command button is enabled (or, with false, every one disabled).
+    bool CommandsAre(bool enabled) const
     {
         for (QPushButton* button : form->CommandButtons())
-            if (!button->isEnabled())
+            if (button->isEnabled() != enabled)
                 return false;
         return true;
     }
-    bool CommandsDisabled() const
-    {
-        for (QPushButton* button : form->CommandButtons())
-            if (button->isEnabled())
-                return false;
-        return true;
-    }
+    bool CommandsEnabled() const { return CommandsAre(true); }
 
     /// Links giver -> taker by key, as a draw would.
     void Link(const std::string& giver, const std::string& taker) { Participant(giver)->SetTaker(Participant(taker)); }

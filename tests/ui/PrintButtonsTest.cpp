@@ -4,10 +4,9 @@
 #include "FormFixture.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
-
-using Strings = std::vector<std::string>;
 
 class PrintButtonsTest : public FormTest {
 protected:
@@ -27,27 +26,41 @@ protected:
     long Count(const std::string& entry) const { return std::count(printer.log.begin(), printer.log.end(), entry); }
 };
 
-TEST_F(PrintButtonsTest, FewerThanTwoParticipantsPrintNothing)
+TEST_F(PrintButtonsTest, NothingIsPrintedWithoutTwoParticipantsOrAPrinterAndFailureIsRaised)
 {
-    for (QPushButton* button : { F().BPrint, F().BOneLetter, F().BTest })
-        button->click();
-    AddGroup(QStringLiteral("a"));
-    AddParticipant(QStringLiteral("ann"), QString());
-    for (QPushButton* button : { F().BPrint, F().BOneLetter, F().BTest })
-        button->click();
-    EXPECT_EQ(0, printer.jobsOpened);
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(PrintButtonsTest, CancelledJobPrintsNothing)
-{
-    TwoAssigned();
-    printer.answer = TFakePrinter::TAnswer::Cancel;
-    for (QPushButton* button : { F().BPrint, F().BOneLetter, F().BTest })
-        button->click();
-    EXPECT_EQ(3, printer.jobsOpened);
-    EXPECT_TRUE(printer.log.empty());
-    EXPECT_TRUE(messages.shown.empty());
+    using TAnswer = TFakePrinter::TAnswer;
+    struct Case {
+        const char* name;
+        std::function<void()> build;
+        TAnswer answer;
+        int jobs; // opened by the three buttons
+        Messages shown;
+    };
+    const std::string failed = "No printer available.";
+    const Case cases[] = {
+        { "no register", [] {}, TAnswer::Job, 0, {} },
+        { "one participant",
+            [this] {
+                AddGroup(QStringLiteral("a"));
+                AddParticipant(QStringLiteral("ann"), QString());
+            },
+            TAnswer::Job, 0, {} },
+        { "print dialog cancelled", [this] { TwoAssigned(); }, TAnswer::Cancel, 3, {} },
+        { "no printer", [this] { TwoAssigned(); }, TAnswer::Fail, 3, Messages(3, Raised(failed.c_str())) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewForm();
+        printer.jobsOpened = 0;
+        printer.answer = c.answer;
+        c.build();
+        for (QPushButton* button : { F().BPrint, F().BOneLetter, F().BTest })
+            button->click();
+        EXPECT_EQ(c.jobs, printer.jobsOpened);
+        EXPECT_TRUE(printer.log.empty());
+        EXPECT_EQ(c.shown, messages.shown);
+        EXPECT_TRUE(CommandsEnabled());
+    }
 }
 
 TEST_F(PrintButtonsTest, PrintLettersPrintsOnePagePerParticipantFromTheMemo)
@@ -91,17 +104,6 @@ TEST_F(PrintButtonsTest, ListTestPrintsTheRowsInTheOrderOfTheParticipantsList)
     ASSERT_NE(texts.end(), amy);
     EXPECT_LT(zed, amy);
     EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "A >> B"));
-}
-
-TEST_F(PrintButtonsTest, APrinterThatCannotBeUsedIsReportedAsARaisedError)
-{
-    TwoAssigned();
-    printer.answer = TFakePrinter::TAnswer::Fail;
-    F().BPrint->click();
-    F().BTest->click();
-    EXPECT_EQ((std::vector<TShownMessage> { Raised("No printer available."), Raised("No printer available.") }),
-        messages.shown);
-    EXPECT_TRUE(CommandsEnabled());
 }
 
 } // namespace
