@@ -1,6 +1,10 @@
 #pragma once
 // Reading PDF files back with poppler's command-line tools.
 
+#include "persist/PersistTestSupport.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 
@@ -43,3 +47,15 @@ inline int PdfPageCount(const std::string& path)
     const std::size_t at = info.find("Pages:");
     return at == std::string::npos ? 0 : std::stoi(info.substr(at + 6));
 }
+
+/// A test that reads PDF files back in a fresh folder; skipped where poppler's tools are missing.
+class TPdfTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!HaveTool("pdftotext") || !HaveTool("pdfinfo"))
+            GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
+    }
+    std::string PathOf(const std::string& name) const { return dir / name; }
+    testsupport::TTempDir dir;
+};

@@ -27,16 +27,8 @@ std::string Squeezed(const std::string& text)
     return std::regex_replace(text, std::regex("[ \t]+"), " ");
 }
 
-class PrintCommands : public ::testing::Test {
+class PrintCommands : public TPdfTest {
 protected:
-    void SetUp() override
-    {
-        if (!HaveTool("pdftotext") || !HaveTool("pdfinfo"))
-            GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
-    }
-
-    std::string PathOf(const std::string& name) const { return dir / name; }
-
     /// Groups ALPHA, BETA, GAMMA; entered as ZOË WEST (1), ANN SMITH (2), BOB LEE (3),
     /// CY OH (2), each giving to the next one entered, the last to the first.
     std::string WriteEvening(int people = 4)
@@ -61,8 +53,6 @@ protected:
         return RunCli(arguments, dir.Path().string(),
             "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_RUNTIME_DIR=" + ShellQuoted(dir.Path().string()));
     }
-
-    TTempDir dir;
 };
 
 TEST_F(PrintCommands, LettersOnePagePerGiverInDocumentOrder)

@@ -16,16 +16,7 @@ using namespace testsupport;
 
 namespace {
 
-class QtPrinterCanvasTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!HaveTool("pdftotext") || !HaveTool("pdfinfo"))
-            GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) are not installed";
-    }
-    std::string PathOf(const std::string& name) const { return dir / name; }
-    TTempDir dir;
-};
+using QtPrinterCanvasTest = TPdfTest;
 
 /// A job on `path` at 600 dpi that writes one text at (x, y) and ends, or is dropped unended.
 void WriteOneText(
