@@ -178,7 +178,7 @@ TEST_F(FileCommandsFaults, AFileThatCannotBeReadLeavesTheWindowAsItWas)
         QString path;
         QString message; // as the error display shows it
     };
-    const TCase cases[] = {
+    std::vector<TCase> cases = {
         { missing, "File Open Failed::Cannot open the file: No such file or directory::" + missing + "." },
         { folder, "File Open Failed::Cannot open the file: it is a folder::" + folder + "." },
         { foreign, "File Open Failed::File is Not of Acceptable Type::" + foreign + "." },
@@ -191,6 +191,16 @@ TEST_F(FileCommandsFaults, AFileThatCannotBeReadLeavesTheWindowAsItWas)
     // Held as another program holding it for writing would.
     const platform::TPosixFile holder
         = platform::TPosixFile::OpenExisting(Native(locked), true, platform::TShareMode::Exclusive);
+    const QString unreadable = Path("unreadable.kks");
+    WriteBytes(unreadable, goodDocument);
+    ASSERT_TRUE(QFile::setPermissions(unreadable, QFileDevice::Permissions()));
+    auto permissions = std::make_unique<TPermissionsApply>();
+    if (QFile probe(unreadable); permissions->Active() && !probe.open(QIODevice::ReadOnly))
+        cases.push_back(
+            { unreadable, "File Open Failed::Cannot open the file: Permission denied::" + unreadable + "." });
+    else
+        std::cout << "[  NOTE    ] not tested here: permission bits are not enforced for this process\n";
+
     const TFormState before = State();
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
@@ -204,6 +214,8 @@ TEST_F(FileCommandsFaults, AFileThatCannotBeReadLeavesTheWindowAsItWas)
         EXPECT_EQ(F().EditMode, emNewGroup);
     }
 
+    permissions.reset();
+
     // The register still belongs to old.kks: Save writes it there, and nowhere else.
     AddGroup("LATER");
     Save();
@@ -215,53 +227,27 @@ TEST_F(FileCommandsFaults, AFileThatCannotBeReadLeavesTheWindowAsItWas)
     EXPECT_EQ(GroupEntries(), (std::vector<std::string> { "OLD", "NEW", "LATER" }));
 }
 
-TEST_F(FileCommandsFaults, AnUnreadableFileIsRefused)
+TEST_F(FileCommandsFaults, EveryTruncatedOrBitFlippedDocumentIsRefusedOrTakenWholeNeverHalf)
 {
-    const QString path = Path("unreadable.kks");
-    WriteBytes(path, goodDocument);
-    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::Permissions()));
-    TPermissionsApply permissions;
-    QFile probe(path);
-    if (!permissions.Active() || probe.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "permission bits are not enforced for this process";
-
-    const TFormState before = State();
-    Retrieve(path);
-    EXPECT_EQ(TakeRaised(),
-        std::vector<QString> { "File Open Failed::Cannot open the file: Permission denied::" + path + "." });
-    EXPECT_EQ(State(), before);
-}
-
-TEST_F(FileCommandsFaults, EveryTruncatedDocumentIsRefusedWhole)
-{
-    for (int size = 0; size < goodDocument.size(); ++size) {
-        SCOPED_TRACE(size);
-        WriteBytes(Path("cut.kks"), goodDocument.left(size));
-        ASSERT_TRUE(RetrieveRefusedOrWhole(Path("cut.kks")));
-        if (HasFatalFailure())
-            return;
-    }
-    EXPECT_EQ(Bytes(Path("old.kks")), oldDocument);
-}
-
-TEST_F(FileCommandsFaults, ABitFlippedDocumentIsRefusedOrTakenWholeNeverHalf)
-{
-    int refused = 0;
+    int flipsRefused = 0;
     for (int at = 0; at < goodDocument.size(); ++at) {
         SCOPED_TRACE(at);
+        WriteBytes(Path("cut.kks"), goodDocument.left(at));
+        EXPECT_TRUE(RetrieveRefusedOrWhole(Path("cut.kks"))) << "a truncated document is always refused";
+
         QByteArray flipped = goodDocument;
         flipped[at] = static_cast<char>(flipped[at] ^ (1 << (at % 8)));
         WriteBytes(Path("flipped.kks"), flipped);
-        if (RetrieveRefusedOrWhole(Path("flipped.kks"))) {
-            ++refused;
-        } else {
+        if (RetrieveRefusedOrWhole(Path("flipped.kks")))
+            ++flipsRefused;
+        else
             BuildOldDocument(false);
-        }
         if (HasFailure())
             return;
     }
     // The flips that break the structure: header, markers, counts, lengths.
-    EXPECT_GT(refused, 20);
+    EXPECT_GT(flipsRefused, 20);
+    EXPECT_EQ(Bytes(Path("old.kks")), oldDocument);
 }
 
 TEST_F(FileCommandsFaults, ASaveThatCannotCompleteLeavesTheOldFile)

@@ -104,78 +104,71 @@ TEST_F(FileCommandsTest, RetrieveWarnsOnlyWhileAListExistsAndCancelChangesNothin
     }
 }
 
-TEST_F(FileCommandsTest, ADrawnRegisterWithADeletedGroupComesBackAsItWasSaved)
+TEST_F(FileCommandsTest, DocumentsComeBackAsTheyWereSaved)
 {
-    AddGroup("SMITH");
-    AddParticipant("ANN", "SMITH");
-    AddParticipant("BOB", "SMITH");
-    AddGroup("GONE");
-    AddGroup("JONES");
-    AddParticipant("CAROL", "JONES");
-    AddParticipant("DAVE", "JONES");
-    AddGroup("MIKE");
-    AddParticipant("MIKE", "ROSS");
-    ClickLine(F().MGroups, 1);
-    F().BDelGroup->click();
-    ASSERT_EQ(GroupEntries(), (std::vector<std::string> { "SMITH", ".", "JONES", "MIKE" }));
-    // Blank lines and blanks at either end are part of the template.
-    F().SetTemplateLines({ "Dear [M],   ", "", "  you give to [G].  ", "\xC9t\xE9 \x80 5" });
-    F().BGo->click();
-    ASSERT_TRUE(TakeRaised().empty());
-    for (const std::string& key : ParticipantKeys())
-        ASSERT_TRUE(Participant(key)->HasTaker()) << key;
+    struct TCase {
+        const char* name;
+        std::function<void()> build;
+        bool drawn; // aligned lists come back sorted, so only a full draw looks the same on screen
+    };
+    const TCase cases[] = {
+        { "a drawn register with a deleted group",
+            [this] {
+                Register({ { "SMITH", 2 }, { "GONE", 0 }, { "JONES", 2 }, { "MIKE", 1 } });
+                ClickLine(F().MGroups, 1);
+                F().BDelGroup->click();
+                ASSERT_EQ(GroupEntries(), (Strings { "SMITH", ".", "JONES", "MIKE" }));
+                // Blank lines and blanks at either end are part of the template.
+                F().SetTemplateLines({ "Dear [M],   ", "", "  you give to [G].  ", "\xC9t\xE9 \x80 5" });
+                F().BGo->click();
+                for (const std::string& key : ParticipantKeys())
+                    ASSERT_TRUE(Participant(key)->HasTaker()) << key;
+            },
+            true },
+        { "a partial assignment",
+            [this] {
+                BuildSmallRegister();
+                Link("ANNSMITH", "CAROLJONES");
+                Link("CAROLJONES", "BOBSMITH");
+                F().RefreshLists();
+                ASSERT_FALSE(F().TakersSorted());
+            },
+            false },
+        { "a memo with wrapped lines, stored as displayed, one line each",
+            [this] {
+                BuildSmallRegister();
+                std::string paragraph;
+                for (int i = 0; i < 40; ++i)
+                    paragraph += "present" + std::to_string(i) + " ";
+                F().SetTemplateLines({ "Dear [M],", paragraph, std::string(150, 'W') });
+                ASSERT_GT(F().TemplateLines().size(), 4u) << "the long lines wrap in the memo";
+            },
+            false },
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewForm();
+        c.build();
+        SaveAs(Path("party.kks"));
+        ASSERT_TRUE(TakeRaised().empty());
+        EXPECT_EQ(F().CurrentFileName, Native(Path("party.kks")));
+        const TFormState saved = State();
 
-    SaveAs(Path("party.kks"));
-    ASSERT_TRUE(TakeRaised().empty());
-    EXPECT_EQ(F().CurrentFileName, Native(Path("party.kks")));
-    const TFormState saved = State();
-    EXPECT_EQ(saved.templateLines[0], "Dear [M],   ");
-
-    NewForm();
-    Retrieve(Path("party.kks"));
-    EXPECT_TRUE(messages.Take().empty()); // an empty window asks nothing
-    EXPECT_EQ(State(), saved);
-    EXPECT_TRUE(F().TakersSorted());
-}
-
-TEST_F(FileCommandsTest, APartialAssignmentComesBackPartialAndSorted)
-{
-    BuildSmallRegister();
-    Link("ANNSMITH", "CAROLJONES");
-    Link("CAROLJONES", "BOBSMITH");
-    F().RefreshLists();
-    ASSERT_FALSE(F().TakersSorted());
-    SaveAs(Path("partial.kks"));
-    const TFormState saved = State();
-
-    NewForm();
-    F().SetTemplateLines({ "something else" });
-    Retrieve(Path("partial.kks"));
-    const TFormState retrieved = State();
-    EXPECT_EQ(retrieved.participants, saved.participants);
-    EXPECT_EQ(retrieved.groups, saved.groups);
-    EXPECT_EQ(retrieved.templateLines, saved.templateLines);
-    EXPECT_EQ(retrieved.fileName, Native(Path("partial.kks")));
-    EXPECT_TRUE(retrieved.takersSorted);
-    EXPECT_FALSE(Participant("MIKEROSS")->HasTaker());
-    EXPECT_EQ(Participant("BOBSMITH")->Giver, Participant("CAROLJONES"));
-}
-
-TEST_F(FileCommandsTest, TheMemosWrappedLinesAreStoredAsDisplayedAndComeBackOneLineEach)
-{
-    BuildSmallRegister();
-    std::string paragraph;
-    for (int i = 0; i < 40; ++i)
-        paragraph += "present" + std::to_string(i) + " ";
-    F().SetTemplateLines({ "Dear [M],", paragraph, std::string(150, 'W') });
-    const std::vector<std::string> displayed = F().TemplateLines();
-    ASSERT_GT(displayed.size(), 4u) << "the long lines wrap in the memo";
-
-    SaveAs(Path("wrapped.kks"));
-    NewForm();
-    Retrieve(Path("wrapped.kks"));
-    EXPECT_EQ(F().TemplateLines(), displayed);
-    EXPECT_EQ(F().MNotes->document()->blockCount(), static_cast<int>(displayed.size()));
+        NewForm();
+        F().SetTemplateLines({ "something else" });
+        Retrieve(Path("party.kks"));
+        EXPECT_TRUE(messages.Take().empty()); // an empty window asks nothing
+        const TFormState retrieved = State();
+        if (c.drawn) {
+            EXPECT_EQ(retrieved, saved);
+        }
+        EXPECT_EQ(retrieved.participants, saved.participants);
+        EXPECT_EQ(retrieved.groups, saved.groups);
+        EXPECT_EQ(retrieved.templateLines, saved.templateLines);
+        EXPECT_EQ(retrieved.fileName, saved.fileName);
+        EXPECT_TRUE(retrieved.takersSorted);
+        EXPECT_EQ(F().MNotes->document()->blockCount(), static_cast<int>(saved.templateLines.size()));
+    }
 }
 
 TEST_F(FileCommandsTest, IncompleteDocumentsAreReportedAndLeaveNoRegister)

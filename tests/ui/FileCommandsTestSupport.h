@@ -65,16 +65,6 @@ protected:
         ASSERT_TRUE(dir.isValid());
     }
 
-    /// Replaces the window by a new one, as a fresh start of the program would.
-    void NewForm()
-    {
-        form.reset();
-        messages.Take();
-        fileDialogs.openRequests.clear();
-        fileDialogs.saveRequests.clear();
-        FormTest::SetUp();
-    }
-
     QString Path(const QString& name) const { return dir.filePath(name); }
     static std::string Native(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
