@@ -41,35 +41,26 @@ protected:
     }
 };
 
-TEST_F(ListBoxTest, SortedBoxOrdersByTextIgnoringCaseWithNumbersAsText)
+TEST_F(ListBoxTest, SortedBoxOrdersByTextIgnoringCaseStablyWithTheObjects)
 {
-    list.SetSorted(true);
+    using Texts_ = std::vector<std::string>;
+    list.SetLines(Plain({ "b", "C", "a" })); // unsorted: as given
+    EXPECT_EQ((Texts_ { "b", "C", "a" }), Texts(list));
+    list.SetSorted(true); // sorts what is there
+    EXPECT_EQ((Texts_ { "a", "b", "C" }), Texts(list));
+    // Numbers sort as text, so group 10 comes before group 2.
     list.SetLines(Plain({ "2 bob", "10 ann", "1 Zed", "1 adam", "12 x", "\xe9mile", "Eve" }));
-    EXPECT_EQ(
-        (std::vector<std::string> { "1 adam", "1 Zed", "10 ann", "12 x", "2 bob", "Eve", "\xe9mile" }), Texts(list));
-}
+    EXPECT_EQ((Texts_ { "1 adam", "1 Zed", "10 ann", "12 x", "2 bob", "Eve", "\xe9mile" }), Texts(list));
 
-TEST_F(ListBoxTest, EqualTextsKeepTheirOrderWithTheirObjects)
-{
     TTag first, second, third;
-    list.SetSorted(true);
     list.SetLines({ { "1 ANN ", &first }, { "0", nullptr }, { "1 ann ", &second }, { "1 ANN ", &third } });
-    EXPECT_EQ(nullptr, list.Object(0));
-    EXPECT_EQ(&first, list.Object(1));
-    EXPECT_EQ(&second, list.Object(2));
-    EXPECT_EQ(&third, list.Object(3));
+    EXPECT_EQ((std::vector<TObject*> { nullptr, &first, &second, &third }),
+        (std::vector<TObject*> { list.Object(0), list.Object(1), list.Object(2), list.Object(3) }));
     EXPECT_EQ(2, list.IndexOfObject(&second));
-}
 
-TEST_F(ListBoxTest, UnsortedBoxKeepsTheGivenOrderAndSortingLaterSortsWhatIsThere)
-{
-    list.SetLines(Plain({ "b", "C", "a" }));
-    EXPECT_EQ((std::vector<std::string> { "b", "C", "a" }), Texts(list));
-    list.SetSorted(true);
-    EXPECT_EQ((std::vector<std::string> { "a", "b", "C" }), Texts(list));
     list.SetSorted(false);
     list.SetLines(Plain({ "b", "a" }));
-    EXPECT_EQ((std::vector<std::string> { "b", "a" }), Texts(list));
+    EXPECT_EQ((Texts_ { "b", "a" }), Texts(list));
 }
 
 TEST_F(ListBoxTest, SelectionAndTopLineFollowTheProgram)

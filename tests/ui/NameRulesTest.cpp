@@ -12,28 +12,17 @@
 
 namespace {
 
-struct CleanCase {
-    const char* typed;
-    const char* cleaned;
-};
-
-class CleanNameTest : public ::testing::TestWithParam<CleanCase> { };
-
-TEST_P(CleanNameTest, TrimsUpperCasesAToZAndKeepsTheFirstWord)
+TEST(CleanName, TrimsUpperCasesAToZAndKeepsTheFirstWord)
 {
-    EXPECT_EQ(GetParam().cleaned, CleanName(GetParam().typed));
+    const std::pair<const char*, const char*> cases[]
+        = { { "  mary ann  ", "MARY" }, { "red team", "RED" }, { "", "" }, { "   ", "" }, { "\t\x01 bob\r\n", "BOB" },
+              { "a\tb c", "A\tB" }, // only a blank splits: a tab inside the name stays
+              { "\xe9lise", "\xe9LISE" }, { "o'neil-2", "O'NEIL-2" }, // only a to z change
+              { ".", "." }, { " . x", "." },
+              { "ann\xa0lee", "ANN\xa0LEE" } }; // a non-breaking space (0xA0) is no blank and no trim
+    for (const auto& [typed, cleaned] : cases)
+        EXPECT_EQ(cleaned, CleanName(typed)) << typed;
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, CleanNameTest,
-    ::testing::Values(CleanCase { "  mary ann  ", "MARY" }, CleanCase { "red team", "RED" }, CleanCase { "", "" },
-        CleanCase { "   ", "" }, CleanCase { "\t\x01 bob\r\n", "BOB" },
-        // only a blank splits: a tab inside the name stays
-        CleanCase { "a\tb c", "A\tB" },
-        // only a to z change: accented letters and digits stay
-        CleanCase { "\xe9lise", "\xe9LISE" }, CleanCase { "o'neil-2", "O'NEIL-2" }, CleanCase { ".", "." },
-        CleanCase { " . x", "." },
-        // a non-breaking space (0xA0) is no blank and no trim
-        CleanCase { "ann\xa0lee", "ANN\xa0LEE" }));
 
 TEST(CutText, KeepsAtMostTheCapacity)
 {
@@ -43,24 +32,15 @@ TEST(CutText, KeepsAtMostTheCapacity)
     EXPECT_EQ(kGroupNameCapacity, kCurrentGroupCapacity);
 }
 
-struct StopCase {
-    const char* message;
-    const char* shown;
-};
-
-class FullStopTest : public ::testing::TestWithParam<StopCase> { };
-
-TEST_P(FullStopTest, AddsAFullStopOnlyAfterACharacterSortingAfterIt)
+TEST(WithFullStop, AddsAFullStopOnlyAfterACharacterSortingAfterIt)
 {
-    EXPECT_EQ(GetParam().shown, WithFullStop(GetParam().message));
+    const std::pair<const char*, const char*> cases[] = { { "One Group is too Big", "One Group is too Big." },
+        { "Change Item Not Found", "Change Item Not Found." }, { "ends in 7", "ends in 7." }, { "done.", "done." },
+        { "what!", "what!" }, { "(note)", "(note)" }, { "trailing blank ", "trailing blank " }, { "a-", "a-" },
+        { "path/", "path/." }, { "caf\xe9", "caf\xe9." }, { "", "" } };
+    for (const auto& [message, shown] : cases)
+        EXPECT_EQ(shown, WithFullStop(message)) << message;
 }
-
-INSTANTIATE_TEST_SUITE_P(Messages, FullStopTest,
-    ::testing::Values(StopCase { "One Group is too Big", "One Group is too Big." },
-        StopCase { "Change Item Not Found", "Change Item Not Found." }, StopCase { "ends in 7", "ends in 7." },
-        StopCase { "done.", "done." }, StopCase { "what!", "what!" }, StopCase { "(note)", "(note)" },
-        StopCase { "trailing blank ", "trailing blank " }, StopCase { "a-", "a-" }, StopCase { "path/", "path/." },
-        StopCase { "caf\xe9", "caf\xe9." }, StopCase { "", "" }));
 
 TEST(AnsiText, EveryByteRoundTripsAndAgreesWithTheSystemConverter)
 {
