@@ -33,11 +33,13 @@ struct TCommand {
 };
 
 const TCommand kCommands[] = {
-    { "show", "show [--json] FILE       the groups, participants, takers and template of a document",
+    { "show", "show [--json] FILE                      the groups, participants, takers and template",
         cli::RunShowCommand },
-    { "draw", "draw FILE                draw the takers and save the document", cli::RunDrawCommand },
-    { "letters", "letters FILE             print one letter per participant", cli::RunLettersCommand },
-    { "list", "list FILE                print the allocation list", cli::RunListCommand },
+    { "draw", "draw FILE [--seed N] [--output OUT]     draw the takers and save the document",
+        cli::RunDrawCommand },
+    { "letters", "letters FILE --pdf OUT [--test --seed N] one letter per participant (or a test letter)",
+        cli::RunLettersCommand },
+    { "list", "list FILE --pdf OUT                     the allocation list on one page", cli::RunListCommand },
 };
 
 QString Usage()
