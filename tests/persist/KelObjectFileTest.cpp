@@ -179,6 +179,66 @@ TEST_F(ObjectFile, UpdateAppendsOverTheOldClassTable)
     EXPECT_EQ(8u + 12 + 12 + 6, ReadFileBytes(path).size());
 }
 
+TEST_F(ObjectFile, EachModeSetsItsFlagsAndStartsWhereItShould)
+{
+    // An existing file of one list "old" and a class table; a writable mode writes the list
+    // "new" and closes, and the file is then read from the start.
+    struct ModeCase {
+        TOpenMode mode;
+        bool writable;
+        bool readsRefs;
+        std::vector<std::string> listsAfter; // fmDbRead: the first list it reads
+    };
+    const ModeCase cases[] = {
+        { fmDbRead, false, true, { "old" } },
+        { fmDbCreate, true, false, { "new" } },
+        { fmDbUpdate, true, true, { "old", "new" } },
+        { fmDbUpdateBackup, true, true, { "old", "new" } },
+        { fmDbCreateBackup, true, false, { "new" } },
+    };
+    for (const ModeCase& c : cases) {
+        SCOPED_TRACE(c.mode);
+        const std::string path = dir / ("mode" + std::to_string(c.mode) + ".kks");
+        WriteOneEntryFile(path, "old");
+        {
+            TKelObjectFile file(path, c.mode);
+            EXPECT_TRUE(file.Ok);
+            EXPECT_EQ(c.writable, file.Writable);
+            EXPECT_EQ(c.readsRefs, file.ReadsRefs);
+            if (c.mode == fmDbRead) {
+                TStringList first;
+                file.ReadList(&first, nullptr);
+                EXPECT_EQ(c.listsAfter, first.Texts());
+                continue;
+            }
+            TStringList list;
+            list.Add("new");
+            file.WriteList(&list);
+        }
+        TKelObjectFile reader(path, fmDbRead);
+        std::vector<std::string> texts;
+        for (std::size_t i = 0; i < c.listsAfter.size(); ++i) {
+            TStringList list;
+            reader.ReadList(&list, nullptr);
+            texts.push_back(list.Count() == 1 ? list.Strings(0) : "?");
+        }
+        EXPECT_EQ(c.listsAfter, texts);
+        EXPECT_EQ(8u + 12 * c.listsAfter.size(), reader.TablePos);
+    }
+
+    // A missing file is created as a bare header in every mode that writes.
+    for (TOpenMode mode : { fmDbCreate, fmDbUpdate, fmDbUpdateBackup, fmDbCreateBackup }) {
+        SCOPED_TRACE(mode);
+        const std::string path = dir / ("fresh" + std::to_string(mode) + ".kks");
+        {
+            TKelObjectFile file(path, mode);
+            EXPECT_EQ(0u, file.TablePos);
+            EXPECT_EQ(8u, ReadFileBytes(path).size());
+        }
+        EXPECT_EQ(14u, ReadFileBytes(path).size());
+    }
+}
+
 // ---- Error messages -------------------------------------------------------------
 
 struct OpenCase {

@@ -200,4 +200,40 @@ TEST_F(PersistLibrary, DestroyingAnUnrecordedObjectOnlyWritesADebugLine)
     EXPECT_EQ(1u, lines.size()) << "no report when nothing is left";
 }
 
+TEST_F(PersistLibrary, LookupsAreInheritedFromPersistentOwnersOnly)
+{
+    SetCurrentVersion(21404, 18000);
+    const TKelPersistFileObject::TRefNoLookup refNos = [](TKelPersistFileObject*) { return 7; };
+    const TKelPersistFileObject::TClassLookup classes = [](std::int32_t) { return &TKelPersistFileObject::ClassInfo(); };
+    TObject window;
+
+    // top (has both lookups) <- middle (none) <- bottom (none); a window owns top.
+    TKelPersistFileObject top(nullptr, &window);
+    top.RefNoLookup = refNos;
+    top.ClassLookup = classes;
+    TKelPersistFileObject middle(nullptr, &top);
+    TKelPersistFileObject bottom(nullptr, &middle);
+    bottom.InheritRefNoLookup();
+    ASSERT_TRUE(bottom.RefNoLookup) << "the reference numbering comes down the whole chain";
+    EXPECT_TRUE(middle.RefNoLookup) << "and is filled in on the way";
+    EXPECT_EQ(7, bottom.RefNoLookup(&bottom));
+    bottom.InheritClassLookup();
+    EXPECT_FALSE(bottom.ClassLookup) << "only the direct owner is asked for the class table";
+    middle.InheritClassLookup();
+    EXPECT_TRUE(middle.ClassLookup);
+
+    TKelPersistFileObject underWindow(nullptr, &window);
+    underWindow.InheritRefNoLookup();
+    underWindow.InheritClassLookup();
+    EXPECT_FALSE(underWindow.RefNoLookup);
+    EXPECT_FALSE(underWindow.ClassLookup);
+
+    // A lookup already set is kept.
+    const TKelPersistFileObject::TRefNoLookup own = [](TKelPersistFileObject*) { return 3; };
+    TKelPersistFileObject keeps(nullptr, &top);
+    keeps.RefNoLookup = own;
+    keeps.InheritRefNoLookup();
+    EXPECT_EQ(3, keeps.RefNoLookup(&keeps));
+}
+
 } // namespace
