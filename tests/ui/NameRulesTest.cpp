@@ -8,6 +8,8 @@
 
 #include <QStringDecoder>
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,12 +78,17 @@ TEST(AnsiText, RefusesCharactersOutsideTheCodePageInsteadOfReplacingThem)
 
 TEST(QtNameFilters, EveryDescriptionKeepsItsTextAndGetsItsPattern)
 {
-    // The two document filters, blanks and all, and a description left without a pattern.
-    EXPECT_EQ(QStringLiteral("Tinselwick Files   *.KKS (*.KKS);;All Files    *.* (*.*)"),
-        QtNameFilters(QStringLiteral("Tinselwick Files   *.KKS|*.KKS|All Files    *.*|*.*")));
-    EXPECT_EQ(QStringLiteral("Tinselwick Files  *.KKS (*.KKS);;All Files (*.*)"),
-        QtNameFilters(QStringLiteral("Tinselwick Files  *.KKS|*.KKS|All Files|  *.*")));
-    EXPECT_EQ(QStringLiteral("Everything (*)"), QtNameFilters(QStringLiteral("Everything")));
+    // The two document filters, blanks and all; "*.*" has to match names without a
+    // dot too, as "All Files" promises.
+    const std::pair<const char*, const char*> cases[] = {
+        { "Tinselwick Files   *.KKS|*.KKS|All Files    *.*|*.*",
+            "Tinselwick Files   *.KKS (*.KKS);;All Files    *.* (*)" },
+        { "Tinselwick Files  *.KKS|*.KKS|All Files|  *.*", "Tinselwick Files  *.KKS (*.KKS);;All Files (*)" },
+        { "Everything", "Everything (*)" },
+        { "Text|*.txt|Backups|*.~*", "Text (*.txt);;Backups (*.~*)" },
+    };
+    for (const auto& [filter, expected] : cases)
+        EXPECT_EQ(QString::fromLatin1(expected), QtNameFilters(QString::fromLatin1(filter))) << filter;
 }
 
 } // namespace

@@ -26,5 +26,6 @@ public:
 };
 
 /// The request's filter in the form Qt's dialogs take ("Text (*.TXT);;All (*.*)").
-/// A trailing description without a pattern keeps its text and matches every file.
+/// A trailing description without a pattern keeps its text and matches every file, and
+/// so does the pattern "*.*".
 QString QtNameFilters(const QString& filter);

@@ -10,9 +10,12 @@ QString QtNameFilters(const QString& filter)
     QStringList filters;
     for (qsizetype i = 0; i < parts.size(); i += 2) {
         const QString description = parts.at(i);
-        const QString pattern = i + 1 < parts.size() ? parts.at(i + 1).trimmed() : QStringLiteral("*");
-        filters << description + QStringLiteral(" (") + (pattern.isEmpty() ? QStringLiteral("*") : pattern)
-                + QLatin1Char(')');
+        QString pattern = i + 1 < parts.size() ? parts.at(i + 1).trimmed() : QString();
+        // "*.*" means every file to the user; as a wildcard here it would hide the
+        // names that have no dot.
+        if (pattern.isEmpty() || pattern == QStringLiteral("*.*"))
+            pattern = QStringLiteral("*");
+        filters << description + QStringLiteral(" (") + pattern + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }
