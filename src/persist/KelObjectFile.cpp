@@ -150,17 +150,11 @@ void TKelObjectFile::Open(const std::string& fileName, TOpenMode mode)
 {
     CheckVersionAndName(fileName);
     fullPath_ = fileName;
-    try {
+    GuardOpeningSteps([&] {
         fullPath_ = platform::FullPathName(fileName);
         OpenPlatformFile(mode);
         ReadHeaderAndClassTable(mode);
-    } catch (const std::exception& e) {
-        DiscardFailedOpen();
-        throw EInvalidPersistentFileAction("File Open Failed::" + std::string(e.what()) + "::" + fullPath_);
-    } catch (...) {
-        DiscardFailedOpen();
-        throw EInvalidPersistentFileAction("File Open Failed::Unknown error::" + fullPath_);
-    }
+    });
 }
 
 void TKelObjectFile::Open(TStream& stream, TOpenMode mode, const std::string& name)
@@ -168,9 +162,18 @@ void TKelObjectFile::Open(TStream& stream, TOpenMode mode, const std::string& na
     if (CurrentVersion() == 0)
         throw EInvalidPersistentFileAction("SetCurrentVersion must be called before using TKelObjectFile");
     fullPath_ = name;
-    try {
+    GuardOpeningSteps([&] {
         PrepareStream(stream, mode);
         ReadHeaderAndClassTable(mode);
+    });
+}
+
+void TKelObjectFile::GuardOpeningSteps(const std::function<void()>& steps)
+{
+    // Whatever goes wrong while opening reaches the caller wrapped with the full
+    // path, and leaves nothing open behind it.
+    try {
+        steps();
     } catch (const std::exception& e) {
         DiscardFailedOpen();
         throw EInvalidPersistentFileAction("File Open Failed::" + std::string(e.what()) + "::" + fullPath_);

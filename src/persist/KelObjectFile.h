@@ -15,6 +15,7 @@
 #include "persist/StringList.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,6 +131,7 @@ private:
     void PrepareStream(TStream& stream, TOpenMode mode);
     void ReadHeaderAndClassTable(TOpenMode mode);
     void DiscardFailedOpen() noexcept;
+    void GuardOpeningSteps(const std::function<void()>& steps);
     void RequireOpen() const;
     void RequireReadable() const;
     void RequireWritable() const;
