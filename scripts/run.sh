@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 cmake -S . -B build-run -DCMAKE_BUILD_TYPE=Release -DTINSELWICK_TESTS=OFF -DTINSELWICK_BENCH=OFF >/dev/null
-cmake --build build-run -j"$(nproc)" --target tinselwick
+cmake --build build-run -j"$(nproc)" --target tinselwick tinselwick-cli
 
 program=build-run/src/app/tinselwick
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
