@@ -176,7 +176,10 @@ void WriteKksDocument(const std::string& fileName, const TStringList& groupNames
             permissions = target.Permissions();
         }
         const std::filesystem::path path(fullPath);
-        temporaryPath = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+        std::string temporaryName = ".";
+        temporaryName += path.filename().string();
+        temporaryName += ".XXXXXX";
+        temporaryPath = (path.parent_path() / temporaryName).string();
         const int fd = ::mkstemp(temporaryPath.data());
         if (fd < 0)
             throw platform::EPlatformError(
