@@ -181,25 +181,29 @@ void TCrisForm::CreateControls()
 
 void TCrisForm::CreateMenus()
 {
+    const auto addMenu = [](QMenuBar* bar, const char* name, const char* caption) {
+        QMenu* menu = bar->addMenu(QString::fromLatin1(caption));
+        menu->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
+    const auto addItem = [](QMenu* menu, const char* name, const char* caption) {
+        QAction* item = menu->addAction(QString::fromLatin1(caption));
+        item->setObjectName(QString::fromLatin1(name));
+        return item;
+    };
+
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
-    FileOnMenu = bar->addMenu(QStringLiteral("File"));
-    FileOnMenu->setObjectName(QStringLiteral("FileOnMenu"));
-    Retrieve1 = FileOnMenu->addAction(QStringLiteral("Retrieve"));
-    Retrieve1->setObjectName(QStringLiteral("Retrieve1"));
-    Save1 = FileOnMenu->addAction(QStringLiteral("Save"));
-    Save1->setObjectName(QStringLiteral("Save1"));
-    SaveAs1 = FileOnMenu->addAction(QStringLiteral("Save As"));
-    SaveAs1->setObjectName(QStringLiteral("SaveAs1"));
+    FileOnMenu = addMenu(bar, "FileOnMenu", "File");
+    Retrieve1 = addItem(FileOnMenu, "Retrieve1", "Retrieve");
+    Save1 = addItem(FileOnMenu, "Save1", "Save");
+    SaveAs1 = addItem(FileOnMenu, "SaveAs1", "Save As");
 
-    Help1 = bar->addMenu(QStringLiteral("Help"));
-    Help1->setObjectName(QStringLiteral("Help1"));
-    Help2 = Help1->addAction(QStringLiteral("Help "));
-    Help2->setObjectName(QStringLiteral("Help2"));
+    Help1 = addMenu(bar, "Help1", "Help");
+    Help2 = addItem(Help1, "Help2", "Help ");
     Help2->setShortcut(QKeySequence(Qt::Key_F1));
     Help2->setShortcutContext(Qt::WindowShortcut);
-    About1 = Help1->addAction(QStringLiteral("About"));
-    About1->setObjectName(QStringLiteral("About1"));
+    About1 = addItem(Help1, "About1", "About");
 
     // The captions carry no mnemonics, so F10 opens the menu bar from the keyboard.
     auto* menuKey = new QAction(this);
