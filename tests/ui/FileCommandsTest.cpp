@@ -59,12 +59,7 @@ TEST_F(FileCommandsTest, RetrieveWarnsOnlyWhileAListExistsAndCancelChangesNothin
         { "groups and participants", [this] { BuildSmallRegister(); }, true },
         { "both lists emptied",
             [this] {
-                AddGroup("SMITH");
-                AddParticipant("ANN", "SMITH");
-                ClickLine(F().MGivers, 0);
-                F().BDelPart->click();
-                ClickLine(F().MGroups, 0);
-                F().BDelGroup->click();
+                AddAndDeleteEverything();
                 ASSERT_TRUE(F().GroupNames && F().GroupNames->Empty());
                 ASSERT_TRUE(F().Participants && F().Participants->Empty());
             },
@@ -188,12 +183,7 @@ TEST_F(FileCommandsTest, IncompleteDocumentsAreReportedAndLeaveNoRegister)
             true },
         { "every participant and group deleted",
             [this] {
-                AddGroup("SMITH");
-                AddParticipant("ANN", "SMITH");
-                ClickLine(F().MGivers, 0);
-                F().BDelPart->click();
-                ClickLine(F().MGroups, 0);
-                F().BDelGroup->click();
+                AddAndDeleteEverything();
             },
             false },
     };

@@ -151,6 +151,17 @@ protected:
         return raised;
     }
 
+    /// One group with one participant, then both deleted: both lists exist and are empty.
+    void AddAndDeleteEverything()
+    {
+        AddGroup("SMITH");
+        AddParticipant("ANN", "SMITH");
+        ClickLine(F().MGivers, 0);
+        F().BDelPart->click();
+        ClickLine(F().MGroups, 0);
+        F().BDelGroup->click();
+    }
+
     /// Two groups with two participants each and a third group, MIKE; template of two lines.
     void BuildSmallRegister()
     {
