@@ -2,12 +2,12 @@
 
 #include "app/GuardedApplication.h"
 #include "draw/Random.h"
-#include "persist/KelPermObjFileStm.h"
+#include "persist/PersistenceLibrary.h"
 #include "platform/gui/QtFileDialogService.h"
 #include "platform/gui/QtHelpViewer.h"
 #include "platform/gui/QtMessageService.h"
 #include "print/qt/QtPrinterService.h"
-#include "register/CCUser.h"
+#include "register/PersistenceStartup.h"
 #include "ui/CCAbout.h"
 #include "ui/FmMainCC.h"
 
@@ -19,13 +19,11 @@
 
 int main(int /*argc*/, char* argv[])
 {
-    // The order of the units' start-up: the persistence library's base class, the
-    // participant record, the random seed, then the version, which must be set before
-    // any record can be created.
-    InitializePersistenceLibrary();
-    RegisterCCUserClass();
+    // The order of the units' start-up: the persistent classes, the random seed, then
+    // the version, which must be set before any record can be created.
+    StartPersistence();
     SeedProgramRandomFromClock();
-    SetCurrentVersion(21404, 18000);
+    SetProgramVersion();
 
     // Only the program's own name goes to the toolkit: no option reaches it.
     int qtArgc = 1;

@@ -123,7 +123,7 @@ TDrawOutcome DrawAssignments(TStringList* participants, TRandomSource& random, T
     return Run(participants, random, report);
 }
 
-TDrawOutcome DrawAssignments(TStringList* participants, TRecordingRandom& random, TDrawReport& report)
+TDrawOutcome DrawAssignments(TStringList* participants, IRandomNumbers& random, TDrawReport& report)
 {
     return Run(participants, random, report);
 }

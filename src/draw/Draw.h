@@ -5,7 +5,6 @@
 #include "persist/StringList.h"
 
 #include <cstdint>
-#include <vector>
 
 inline constexpr const char* kDrawFailedMessage = "Solution Not Found do not accept result. One Group is too Big";
 
@@ -25,35 +24,6 @@ struct TDrawReport {
     std::int32_t completed = 0;
 };
 
-/// A random source that hands out the numbers of another one and keeps a note of each,
-/// so that a test can see exactly which numbers a draw took.
-class TRecordingRandom {
-public:
-    struct Number {
-        std::uint32_t bound;
-        std::uint32_t value;
-        bool operator==(const Number&) const = default;
-    };
-
-    explicit TRecordingRandom(TRandomSource& source)
-        : source_(source)
-    {
-    }
-
-    std::uint32_t Next(std::uint32_t n)
-    {
-        const std::uint32_t value = source_.Next(n);
-        taken_.push_back({ n, value });
-        return value;
-    }
-
-    const std::vector<Number>& Taken() const { return taken_; }
-
-private:
-    TRandomSource& source_;
-    std::vector<Number> taken_;
-};
-
 /// Clears the assignment, then draws takers for the records of `participants` in list order
 /// with `random`. Never raises for a failed draw: the caller reports kDrawFailedMessage.
 ///
@@ -62,7 +32,8 @@ private:
 /// draw goes on (further passes, then a completion that cannot fail) and still completes.
 TDrawOutcome DrawAssignments(TStringList* participants, TRandomSource& random);
 TDrawOutcome DrawAssignments(TStringList* participants, TRandomSource& random, TDrawReport& report);
-TDrawOutcome DrawAssignments(TStringList* participants, TRecordingRandom& random, TDrawReport& report);
+/// The same with any other source of numbers (slower: one virtual call per number).
+TDrawOutcome DrawAssignments(TStringList* participants, IRandomNumbers& random, TDrawReport& report);
 
 /// Gives every participant without a taker one, and every participant without a giver one,
 /// keeping the valid links already there (a link into the giver's own group, or one whose

@@ -170,4 +170,4 @@ template <class Random> void CompleteBoard(TDrawBoard& board, Random& random)
 }
 
 template void CompleteBoard<TRandomSource>(TDrawBoard&, TRandomSource&);
-template void CompleteBoard<TRecordingRandom>(TDrawBoard&, TRecordingRandom&);
+template void CompleteBoard<IRandomNumbers>(TDrawBoard&, IRandomNumbers&);

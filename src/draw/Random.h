@@ -26,6 +26,15 @@ private:
     std::uint32_t seed_;
 };
 
+/// Any other source with the same contract, for callers of the draw that want to see or
+/// steer its numbers. The program itself always draws from a TRandomSource.
+class IRandomNumbers {
+public:
+    virtual ~IRandomNumbers() = default;
+    /// An integer in 0 .. n-1, for n >= 1.
+    virtual std::uint32_t Next(std::uint32_t n) = 0;
+};
+
 /// The process-wide source.
 TRandomSource& ProgramRandom();
 

@@ -1,6 +1,6 @@
 #include "persist/KelStream.h"
 
-#include "persist/KelPermObjFileStm.h"
+#include "persist/InvalidPersistentFileAction.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,9 +2,11 @@
 // Registers for draw tests, the check every finished draw must pass, and a plain,
 // line-by-line model of the classic draw to compare the real one against.
 
+#include "RecordingRandom.h"
 #include "draw/Draw.h"
 #include "persist/KelPermObjFileStm.h"
 #include "register/CCUser.h"
+#include "register/PersistenceStartup.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +23,7 @@ public:
     void SetUp() override
     {
         kel_testing::ResetPersistenceLibrary();
-        InitializePersistenceLibrary();
-        SetCurrentVersion(21404, 18000);
+        StartPersistenceWithVersion();
     }
     void TearDown() override { kel_testing::ResetPersistenceLibrary(); }
 };

@@ -4,6 +4,7 @@
 
 #include "persist/KelPermObjFileStm.h"
 #include "persist/KelStream.h"
+#include "register/PersistenceStartup.h"
 
 #include <gtest/gtest.h>
 
@@ -175,14 +176,13 @@ private:
     std::uint64_t size_ = 0;
 };
 
-/// Each test starts from a library in its start-up state with the program's version set.
+/// Each test starts from the library as the program starts it: classes registered, version set.
 class TPersistTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         kel_testing::ResetPersistenceLibrary();
-        InitializePersistenceLibrary();
-        SetCurrentVersion(21404, 18000);
+        StartPersistenceWithVersion();
     }
     void TearDown() override { kel_testing::ResetPersistenceLibrary(); }
 };

@@ -36,13 +36,6 @@ inline void FillExchange(TRegister& r)
     r.templateLines = { "Dear [M]" };
 }
 
-class TRegisterTest : public TPersistTest {
-protected:
-    void SetUp() override
-    {
-        TPersistTest::SetUp();
-        RegisterCCUserClass();
-    }
-};
+using TRegisterTest = TPersistTest;
 
 } // namespace testsupport

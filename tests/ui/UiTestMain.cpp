@@ -2,7 +2,7 @@
 // application object, and the persistence library started once as the program does.
 
 #include "persist/KelPermObjFileStm.h"
-#include "register/CCUser.h"
+#include "register/PersistenceStartup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,9 +24,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Tinselwick"));
 
     kel_testing::ResetPersistenceLibrary();
-    InitializePersistenceLibrary();
-    RegisterCCUserClass();
-    SetCurrentVersion(21404, 18000);
+    StartPersistenceWithVersion();
 
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
