@@ -35,11 +35,11 @@ struct TCommand {
 const TCommand kCommands[] = {
     { "show", "show [--json] FILE                      the groups, participants, takers and template",
         cli::RunShowCommand },
-    { "draw", "draw FILE [--seed N] [--output OUT]     draw the takers and save the document",
-        cli::RunDrawCommand },
+    { "draw", "draw FILE [--seed N] [--output OUT]     draw the takers and save the document", cli::RunDrawCommand },
     { "letters", "letters FILE --pdf OUT [--test --seed N] one letter per participant (or a test letter)",
         cli::RunLettersCommand },
-    { "list", "list FILE --pdf OUT                     the allocation list on one page", cli::RunListCommand },
+    { "list", "list FILE --pdf OUT                     the allocation list (more pages for a long one)",
+        cli::RunListCommand },
 };
 
 QString Usage()

@@ -2,6 +2,7 @@
 
 #include "print/Letters.h"
 #include "print/TextArea.h"
+#include "print/TextOnPage.h"
 #include "register/CCUser.h"
 
 #include <algorithm>
@@ -14,10 +15,55 @@ constexpr std::string_view kTitle = "Test Print of Allocations For Kris Kringle"
 constexpr std::string_view kRowSample = "FIRSTNAMELLLLMMMMll";
 constexpr std::string_view kTakerPrefix = ">> ";
 constexpr std::string_view kGroupSeparator = " >> ";
+constexpr int kLastColumn = 4;
+
+// Four row heights per participant, at least twenty participants' worth, so that the
+// rows (printed two row heights apart, below a six-step header) end on the one page.
+constexpr int kLeastDivisor = 80;
+// Rows set smaller are hard to read on paper; such a list goes on over further pages.
+constexpr int kSmallestRowSize = 6;
 
 bool NamesGroup(const TStringList& groupNames, std::int32_t groupNo)
 {
     return groupNo >= 0 && groupNo < groupNames.Count();
+}
+
+/// Sets the divisor and the row measures that follow from it, and fits the row font
+/// (left set on the canvas).
+void FitRows(TCanvas& canvas, TAllocationListLayout& layout, int divisor)
+{
+    layout.Divisor = divisor;
+    layout.RowHeight = (layout.Page.Bottom - layout.Page.Top) / divisor;
+    FitFontToBox(canvas, layout.RowHeight, layout.ColumnWidth, kRowSample);
+    layout.RowSize = canvas.FontSize();
+    layout.LineStep = 2 * layout.RowHeight;
+}
+
+/// How far below its y the tallest text of a row ends, in the row font.
+std::int64_t RowTextHeight(TCanvas& canvas, const std::vector<TAllocationCell>& cells)
+{
+    std::int64_t height = 0;
+    for (const TAllocationCell& cell : cells)
+        height = std::max<std::int64_t>(height, canvas.TextHeight(cell.Text));
+    return height;
+}
+
+void DrawTitle(TCanvas& canvas, const TAllocationListLayout& layout)
+{
+    DrawCentredText(canvas, layout.Page, TextAreaOf(layout.Page), layout.Page.Top + 2 * layout.LineStep, kTitle);
+}
+
+/// The cells at their columns' left edges; only the last column, which has no neighbour
+/// to run into, is kept from running off the paper.
+void DrawRow(TCanvas& canvas, const TAllocationListLayout& layout, const std::vector<TAllocationCell>& cells, int y)
+{
+    for (const TAllocationCell& cell : cells) {
+        const int x = layout.Margin + cell.Column * layout.ColumnWidth;
+        if (cell.Column == kLastColumn)
+            DrawTextUpTo(canvas, x, y, cell.Text, layout.Page.Right);
+        else
+            canvas.TextOut(x, y, cell.Text);
+    }
 }
 
 } // namespace
@@ -30,16 +76,22 @@ TAllocationListLayout LayOutAllocationList(TCanvas& canvas, int entryCount)
     layout.Margin = area.Margin;
     layout.TextWidth = area.TextWidth;
     layout.ColumnWidth = area.TextWidth / 5;
-    // Four row heights per participant, so that the rows (printed two row heights apart,
-    // below a six-step header) always end on the one page.
-    const std::int64_t divisor = std::max<std::int64_t>(4 * static_cast<std::int64_t>(entryCount), 80);
-    layout.Divisor = static_cast<int>(std::min<std::int64_t>(divisor, INT32_MAX));
-    layout.RowHeight = (layout.Page.Bottom - layout.Page.Top) / layout.Divisor;
+    const std::int64_t divisor = std::max<std::int64_t>(4 * static_cast<std::int64_t>(entryCount), kLeastDivisor);
+    FitRows(canvas, layout, static_cast<int>(std::min<std::int64_t>(divisor, INT32_MAX)));
+    if (layout.RowSize >= kSmallestRowSize || layout.Divisor == kLeastDivisor)
+        return layout;
 
-    FitFontToBox(canvas, layout.RowHeight, layout.ColumnWidth, kRowSample);
-    layout.RowSize = canvas.FontSize();
-    layout.LineStep = 2 * layout.RowHeight;
-    return layout;
+    // Too many rows for one readable page: the divisor stops at the largest value whose
+    // rows still take the smallest readable size. The fitted size depends on the row
+    // height alone, so the search climbs the row heights above this one, each with the
+    // largest divisor that gives it, down to the least divisor: at most a page height
+    // over 80 steps, however long the list.
+    const int pageHeight = layout.Page.Bottom - layout.Page.Top;
+    for (int height = layout.RowHeight + 1;; ++height) {
+        FitRows(canvas, layout, std::max(pageHeight / height, kLeastDivisor));
+        if (layout.RowSize >= kSmallestRowSize || layout.Divisor == kLeastDivisor)
+            return layout;
+    }
 }
 
 std::vector<TAllocationCell> AllocationRowCells(const TCCUser& giver, const TStringList* groupNames)
@@ -66,20 +118,31 @@ void PrintAllocationList(TCanvas& canvas, const TStringList* participants, const
 
     canvas.BeginDocument();
     const TAllocationListLayout layout = LayOutAllocationList(canvas, participants->Count());
-
     FitFontToBox(canvas, 2 * layout.LineStep, layout.TextWidth, kTitle);
-    canvas.TextOut(CentredX(layout.Margin, layout.TextWidth, canvas.TextWidth(kTitle)),
-        layout.Page.Top + 2 * layout.LineStep, kTitle);
+    const int titleSize = canvas.FontSize();
+    DrawTitle(canvas, layout);
 
-    // Row n starts 6 + n line steps below the top.
-    std::int64_t y = layout.Page.Top + 6 * static_cast<std::int64_t>(layout.LineStep);
+    // Row n of a page starts 6 + n line steps below the top. A row whose text would end
+    // below the printable area starts the next page, which begins as the first did; a
+    // page takes at least one row, however small, so the list always ends.
+    const std::int64_t firstRowY = layout.Page.Top + 7 * static_cast<std::int64_t>(layout.LineStep);
+    std::int64_t y = firstRowY - layout.LineStep;
+    bool pageHasRows = false;
     canvas.SetFontSize(layout.RowSize);
     for (const TCCUser* giver : rows) {
         if (giver == nullptr)
             continue;
+        const std::vector<TAllocationCell> cells = AllocationRowCells(*giver, groupNames);
         y += layout.LineStep;
-        for (const TAllocationCell& cell : AllocationRowCells(*giver, groupNames))
-            canvas.TextOut(layout.Margin + cell.Column * layout.ColumnWidth, static_cast<int>(y), cell.Text);
+        if (pageHasRows && y + RowTextHeight(canvas, cells) > layout.Page.Bottom) {
+            canvas.NewPage();
+            canvas.SetFontSize(titleSize);
+            DrawTitle(canvas, layout);
+            canvas.SetFontSize(layout.RowSize);
+            y = firstRowY;
+        }
+        DrawRow(canvas, layout, cells, static_cast<int>(y));
+        pageHasRows = true;
     }
     canvas.EndDocument();
 }

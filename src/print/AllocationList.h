@@ -1,5 +1,7 @@
 #pragma once
-// The one-page allocation list: every giver with their taker and both groups.
+// The allocation list: every giver with their taker and both groups. The list fits one
+// page while its rows can be set at a readable size; a longer one goes on over as many
+// pages as it needs, each headed by the title.
 
 #include "persist/StringList.h"
 #include "print/Canvas.h"
@@ -37,7 +39,9 @@ struct TAllocationListLayout {
 };
 
 /// Works out the list's geometry for `entryCount` participants on a canvas whose document
-/// has begun, and fits the row font (left set on the canvas).
+/// has begun, and fits the row font (left set on the canvas). Four row heights per
+/// participant, so the list fits one page, unless that leaves the rows smaller than six
+/// points: then the divisor stops at the largest value that keeps them at six.
 TAllocationListLayout LayOutAllocationList(TCanvas& canvas, int entryCount);
 
 /// One printed column of a row: its number (0 to 4, left to right) and its text.

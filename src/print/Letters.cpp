@@ -1,6 +1,7 @@
 #include "print/Letters.h"
 
 #include "print/TextArea.h"
+#include "print/TextOnPage.h"
 #include "register/CCUser.h"
 
 #include <algorithm>
@@ -103,18 +104,18 @@ TLetterLayout LayOutLetters(TCanvas& canvas, std::size_t templateLineCount, std:
 void PrintLetter(
     TCanvas& canvas, const TLetterLayout& layout, const TCCUser& giver, const std::vector<std::string>& templateLines)
 {
-    const std::string heading = giver.SpacedName();
     canvas.SetFontSize(layout.HeadingSize);
-    canvas.TextOut(CentredX(layout.Margin, layout.TextWidth, canvas.TextWidth(heading)),
-        layout.Page.Top + 5 * layout.LineStep, heading);
+    DrawCentredText(
+        canvas, layout.Page, TextAreaOf(layout.Page), layout.Page.Top + 5 * layout.LineStep, giver.SpacedName());
 
     // The body sits at the bottom of this page's clipping rectangle, the last line six
     // line steps above it.
+    const TRect page = canvas.ClipRect();
     const std::int64_t lineCount = static_cast<std::int64_t>(templateLines.size());
-    std::int64_t y = canvas.ClipRect().Bottom - (lineCount + 5) * layout.LineStep;
+    std::int64_t y = page.Bottom - (lineCount + 5) * layout.LineStep;
     canvas.SetFontSize(layout.BodySize);
     for (const std::string& line : templateLines) {
-        canvas.TextOut(layout.Margin, ClampToInt(y), ExpandTemplateLine(line, &giver));
+        DrawTextUpTo(canvas, layout.Margin, ClampToInt(y), ExpandTemplateLine(line, &giver), page.Right);
         y += layout.LineStep;
     }
 }

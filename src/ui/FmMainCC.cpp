@@ -1,6 +1,7 @@
 #include "ui/FmMainCC.h"
 
 #include "draw/Draw.h"
+#include "platform/ProgramFont.h"
 #include "platform/gui/QtAnsi.h"
 #include "print/AllocationList.h"
 #include "print/DefaultTemplate.h"
@@ -12,7 +13,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QStyle>
@@ -27,20 +27,11 @@ namespace {
 constexpr int kClientWidth = 631;
 constexpr int kClientHeight = 328;
 constexpr int kDesignItemHeight = 13;
+/// The size of the face the layout was drawn for.
+constexpr int kFormFontPoints = 8;
 
 const QString kHelpFileName = QStringLiteral("Holvik.hlp");
 constexpr int kHelpContext = 1;
-
-/// The face the layout was drawn for is an 8-point sans serif; the metric-compatible
-/// free face is preferred where it is installed, otherwise the default face at 8 points.
-QFont FormFont()
-{
-    if (QFontDatabase::hasFamily(QStringLiteral("Liberation Sans")))
-        return QFont(QStringLiteral("Liberation Sans"), 8);
-    QFont font = QApplication::font();
-    font.setPointSize(8);
-    return font;
-}
 
 QPushButton* NewButton(QWidget* parent, const char* name, const char* caption)
 {
@@ -119,7 +110,7 @@ void TCrisForm::CreateControls()
 {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
-    client->setFont(FormFont());
+    client->setFont(platform::ProgramFont(kFormFontPoints));
     setCentralWidget(client);
 
     LUserList = NewLabel(client, "LUserList", "List of Participants");

@@ -68,13 +68,18 @@ TEST(AllocationList, TenParticipantsOnA4At600Dpi)
     EXPECT_EQ(canvas.Log.back(), "end");
 }
 
-TEST(AllocationList, DivisorIsFourPerParticipantFromTwentyOneAndTheListFitsOnePage)
+TEST(AllocationList, RowsBelowSixPointsGoOnOverMorePages)
 {
+    // Under the recording metrics a row of 6 points is 12 pixels high: 146 participants
+    // (divisor 584, rows 12 pixels) still get the one-page list, from 147 on the divisor
+    // stays at 584 and a page holds the rows from 7 line steps down to the bottom.
     const struct {
         int count;
         int divisor;
-        int rowHeight;
-    } cases[] = { { 2, 80, 87 }, { 20, 80, 87 }, { 21, 84, 83 }, { 500, 2000, 3 } };
+        int rowSize;
+        std::size_t pages;
+    } cases[] = { { 2, 80, 43, 1 }, { 21, 84, 41, 1 }, { 146, 584, 6, 1 }, { 147, 584, 6, 1 }, { 285, 584, 6, 1 },
+        { 286, 584, 6, 2 }, { 500, 584, 6, 2 }, { 5000, 584, 6, 18 } };
     for (const auto& c : cases) {
         auto people = People(c.count);
         TRecordingCanvas canvas;
@@ -82,11 +87,47 @@ TEST(AllocationList, DivisorIsFourPerParticipantFromTwentyOneAndTheListFitsOnePa
         TRecordingCanvas measuring;
         const TAllocationListLayout layout = LayOutAllocationList(measuring, c.count);
         EXPECT_EQ(layout.Divisor, c.divisor) << c.count;
-        EXPECT_EQ(layout.RowHeight, c.rowHeight) << c.count;
-        EXPECT_EQ(std::count(canvas.Log.begin(), canvas.Log.end(), "page"), 0) << c.count;
-        const TDrawnText& last = canvas.Pages.front().back();
-        EXPECT_LT(last.Y + canvas.Height(last.Size, last.Text), 7015) << c.count;
+        EXPECT_EQ(layout.RowSize, c.rowSize) << c.count;
+        ASSERT_EQ(canvas.Pages.size(), c.pages) << c.count;
+
+        std::vector<std::string> printed;
+        for (const auto& page : canvas.Pages) {
+            EXPECT_EQ(page.front().Text, canvas.Pages.front().front().Text) << "every page starts with the title";
+            EXPECT_EQ(page.front().Y, canvas.Pages.front().front().Y);
+            // Row n of every page at 6 + n line steps, each row clear of the next and the bottom.
+            EXPECT_GE(layout.LineStep, canvas.Height(layout.RowSize, "")) << c.count;
+            for (std::size_t i = 1; i < page.size(); i += 2) {
+                printed.push_back(page[i].Text);
+                EXPECT_EQ(page[i].Y, static_cast<int>(7 + i / 2) * layout.LineStep) << c.count;
+                EXPECT_LE(page[i].Y + canvas.Height(page[i].Size, page[i].Text), 7015) << c.count;
+            }
+        }
+        std::vector<std::string> expected;
+        for (const TCCUser* row : ListOrder(*people))
+            expected.push_back(row->FirstName);
+        EXPECT_EQ(printed, expected) << c.count;
     }
+}
+
+TEST(AllocationList, LastColumnStaysOnThePaper)
+{
+    // Column 5 starts at 3717; 74 characters at 43 points (21.5 pixels each) would end at
+    // 5308, past 4960: 33 points fit, and the next row is back at 43. 45 characters end at
+    // 4684, past the margin but on the paper.
+    auto people = MakeParticipants({ { "ANN", "SMITH", 0 }, { "BOB", "LEE", 1 }, { "CY", "OH", 2 } });
+    AssignInCircle(*people);
+    auto groups = std::make_unique<TStringList>();
+    groups->Add(std::string(30, 'G'));
+    groups->Add(std::string(40, 'H'));
+    groups->Add("C");
+    TRecordingCanvas canvas;
+    PrintAllocationList(canvas, people.get(), groups.get(), ListOrder(*people));
+    const auto& page = canvas.Pages.front();
+    ASSERT_EQ(page.size(), 16u);
+    EXPECT_EQ(page[5].X, 3717);
+    EXPECT_EQ(page[5].Size, 33);
+    EXPECT_EQ(page[6].Size, 43);
+    EXPECT_EQ(page[10].Size, 43) << page[10].Text;
 }
 
 TEST(AllocationList, CellsByAssignmentAndGroups)

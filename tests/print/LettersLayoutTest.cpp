@@ -107,18 +107,38 @@ TEST(PrintLetters, OnePagePerGiverHeadingCentredBodyAtTheFoot)
     EXPECT_EQ(canvas.Pages[1][2].Text, "You have been assigned CY  in the Kris Kringle. ");
 }
 
-TEST(PrintLetters, WideHeadingStartsLeftOfTheMargin)
+TEST(PrintLetters, TextsPastTheMarginsKeepTheirPlaceTextsOffThePaperAreLowered)
 {
-    auto people = MakeParticipants({ { std::string(30, 'W'), std::string(30, 'W') }, { "B", "B" } });
+    // A page 1200 pixels wide: margin 100, text area 100 to 1100. The first entry's short
+    // names fit the body at 70 points (35 pixels a character); the heading gets 41 (20.5).
+    const struct {
+        int first;
+        int last;
+        int headingX;
+        int headingSize;
+        int bodySize;
+    } cases[] = {
+        { 14, 15, 292, 41, 70 }, // heading inside the margins; body to 1150, past the margin only
+        { 25, 25, 78, 41, 43 }, // heading 1045 wide, past both margins, kept; body lowered to 1200
+        { 30, 30, 5, 39, 36 }, // heading lowered to the page's width and centred on it
+    };
+    std::vector<TPerson> people { { "B", "B" } };
+    for (const auto& c : cases)
+        people.push_back({ std::string(c.first, 'W'), std::string(c.last, 'W') });
+    auto participants = MakeParticipants(people);
     TRecordingCanvas canvas;
     canvas.Page = { 0, 0, 1200, 7015 };
     TRandomSource random(1);
-    PrintLetters(canvas, people.get(), { "x" }, false, random);
-    const TDrawnText& heading = canvas.Pages.front().front();
-    const int width = heading.Size * 61 / 2;
-    // The negative difference is halved toward zero.
-    EXPECT_EQ(heading.X, 100 + (1000 - width) / 2);
-    EXPECT_LT(heading.X, 0);
+    PrintLetters(canvas, participants.get(), { "[M]", "x" }, false, random);
+    ASSERT_EQ(canvas.Pages.size(), 4u);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& page = canvas.Pages[i + 1];
+        EXPECT_EQ(page[0].X, cases[i].headingX) << page[0].Text;
+        EXPECT_EQ(page[0].Size, cases[i].headingSize) << page[0].Text;
+        EXPECT_EQ(page[1].X, 100);
+        EXPECT_EQ(page[1].Size, cases[i].bodySize) << page[1].Text;
+        EXPECT_EQ(page[2].Size, 70) << "the next line is back at the body size";
+    }
 }
 
 TEST(PrintLetters, EmptyTemplateAndEmptyLines)

@@ -1,4 +1,5 @@
 #include "print/qt/QtPrinterCanvas.h"
+#include "print/AllocationList.h"
 #include "print/DefaultTemplate.h"
 #include "print/Letters.h"
 #include "print/qt/QtPrinterService.h"
@@ -112,6 +113,22 @@ TEST_F(QtPrinterCanvasTest, FittedBodyFontFitsItsBox)
     canvas->SetFontSize(layout.HeadingSize);
     EXPECT_LE(canvas->TextWidth(std::string(48, 'a')), layout.TextWidth);
     EXPECT_GT(layout.HeadingSize, layout.BodySize);
+}
+
+TEST_F(QtPrinterCanvasTest, LongListKeepsReadableRowsThatDoNotOverlap)
+{
+    std::vector<TPerson> people;
+    for (int i = 0; i < 300; ++i)
+        people.push_back({ "FIRST" + std::to_string(i), "LAST", i % 2 });
+    auto participants = MakeParticipants(people);
+    AssignInCircle(*participants);
+    auto canvas = TQtPrinterCanvas::ForPdf(PathOf("list.pdf"), 600);
+    const TAllocationListLayout layout = LayOutAllocationList(*canvas, 300);
+    EXPECT_GE(layout.RowSize, 6);
+    EXPECT_LE(canvas->TextHeight("FIRST0"), layout.LineStep);
+    PrintAllocationList(*canvas, participants.get(), nullptr);
+    EXPECT_GT(PdfPageCount(PathOf("list.pdf")), 1);
+    EXPECT_NE(PdfText(PathOf("list.pdf")).find("FIRST299"), std::string::npos);
 }
 
 TEST_F(QtPrinterCanvasTest, ServiceWithoutPrinterAsksForAPdfOncePerJob)

@@ -3,6 +3,11 @@
 
 #include "FormFixture.h"
 
+#include "print/qt/QtPrinterCanvas.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+
 #include <algorithm>
 #include <functional>
 
@@ -104,6 +109,17 @@ TEST_F(PrintButtonsTest, ListTestPrintsTheRowsInTheOrderOfTheParticipantsList)
     ASSERT_NE(texts.end(), amy);
     EXPECT_LT(zed, amy);
     EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "A >> B"));
+}
+
+TEST_F(PrintButtonsTest, PagesAreSetInTheWindowsFace)
+{
+    // A job that never begins writes nothing.
+    const auto pdf = TQtPrinterCanvas::ForPdf("never-written.pdf");
+    const QString windowFace = QFontInfo(F().centralWidget()->font()).family();
+    EXPECT_EQ(windowFace, pdf->FaceName());
+    if (QFontDatabase::hasFamily(QStringLiteral("Liberation Sans"))) {
+        EXPECT_EQ(windowFace, QStringLiteral("Liberation Sans"));
+    }
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 #include "print/qt/QtPrinterCanvas.h"
 
+#include "platform/ProgramFont.h"
 #include "platform/Windows1252.h"
 #include "print/PrinterService.h"
 #include "print/qt/PartialFile.h"
 
 #include <QFile>
-#include <QGuiApplication>
+#include <QFontInfo>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -29,15 +30,8 @@ bool PdfIsComplete(const std::string& path)
     return file && tail.find("%%EOF") != std::string::npos;
 }
 
-QFont RegularDefaultFont()
-{
-    // The face of the program's windows, in regular style; only its size ever changes.
-    QFont font = QGuiApplication::font();
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-    font.setUnderline(false);
-    return font;
-}
+// Every job starts here and sets its own sizes before it draws.
+constexpr int kInitialFontSize = 10;
 
 } // namespace
 
@@ -63,12 +57,11 @@ std::unique_ptr<TQtPrinterCanvas> TQtPrinterCanvas::ForPdf(const std::string& pa
 TQtPrinterCanvas::TQtPrinterCanvas(
     std::unique_ptr<QPrinter> printer, std::optional<std::string> pdfPath, std::string whereTo)
     : printer_(std::move(printer))
-    , font_(RegularDefaultFont())
+    , font_(platform::ProgramFont(kInitialFontSize))
+    , fontSize_(kInitialFontSize)
     , pdfPath_(std::move(pdfPath))
     , whereTo_(std::move(whereTo))
 {
-    fontSize_ = font_.pointSize() > 0 ? font_.pointSize() : 10;
-    font_.setPointSize(fontSize_);
 }
 
 TQtPrinterCanvas::~TQtPrinterCanvas()
@@ -168,6 +161,11 @@ void TQtPrinterCanvas::TextOut(int x, int y, std::string_view text)
         return;
     // Qt places a text by its baseline; the layout gives the top of the character cell.
     painter_.drawText(x, y + Metrics().ascent(), platform::FromWindows1252(text));
+}
+
+QString TQtPrinterCanvas::FaceName() const
+{
+    return QFontInfo(font_).family();
 }
 
 int TQtPrinterCanvas::DotsPerInch() const

@@ -41,6 +41,8 @@ public:
     void TextOut(int x, int y, std::string_view text) override;
     bool IsPrinterCanvas() const override { return true; }
 
+    /// The family of the face the texts are set in, as the font system resolved it.
+    QString FaceName() const;
     /// The resolution the job's pixels are counted in.
     int DotsPerInch() const;
 
