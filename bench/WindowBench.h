@@ -27,7 +27,7 @@ public:
     bool WarningOkCancel(const QString&) override { return answerOk; }
     std::optional<QString> GetOpenFileName(const TFileDialogRequest&) override { return file; }
     std::optional<QString> GetSaveFileName(const TFileDialogRequest&) override { return file; }
-    void ShowTopic(const QString&, int) override { }
+    void ShowTopic(const QStringList&, int) override { }
     std::unique_ptr<TCanvas> OpenJob() override { return nullptr; }
 };
 

@@ -10,6 +10,9 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation2
+  librsvg2-bin gzip
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin groff-base groff
+  lintian dpkg-dev file fakeroot
 )
 
 missing=()

@@ -1,6 +1,7 @@
-// Tinselwick: the desktop program. Reads no command line.
+// Tinselwick: the desktop program. The command line may name one document to open.
 
 #include "app/GuardedApplication.h"
+#include "app/StartCommandLine.h"
 #include "draw/Random.h"
 #include "persist/PersistenceLibrary.h"
 #include "platform/gui/QtFileDialogService.h"
@@ -13,12 +14,34 @@
 
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
-int main(int /*argc*/, char* argv[])
+namespace {
+
+/// The program's icon at the sizes made from its drawing at build time.
+QIcon ProgramIcon()
 {
+    QIcon icon;
+    for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    const TStartRequest request = ParseStartCommandLine(argc, argv);
+    if (request.exitCode) {
+        const QByteArray text = request.text.toLocal8Bit();
+        std::fputs(text.constData(), *request.exitCode == 0 ? stdout : stderr);
+        return *request.exitCode;
+    }
+
     // The order of the units' start-up: the persistent classes, the random seed, then
     // the version, which must be set before any record can be created.
     StartPersistence();
@@ -31,6 +54,9 @@ int main(int /*argc*/, char* argv[])
     TMessageGuardedApplication application(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("Tinselwick"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tinselwick"));
+    // Desktops match the running windows to the menu entry, and take its icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tinselwick.Tinselwick"));
+    QApplication::setWindowIcon(ProgramIcon());
 
     TQtMessageService messages;
     application.SetMessageService(&messages);
@@ -58,6 +84,10 @@ int main(int /*argc*/, char* argv[])
             &about, &TAboutCC::HelpRequested, &form, [&form] { form.RunGuarded([&form] { form.Help2Click(&form); }); });
 
         form.show();
+        // A document named at start is retrieved as the File menu would; with nothing yet
+        // in the window there is nothing to confirm, and a failure leaves it empty.
+        if (!request.document.isEmpty())
+            form.RunGuarded([&form, &request] { form.RetrieveDocument(request.document); });
         exitCode = QApplication::exec();
 
         // The report of records still alive is made while the window still holds them,

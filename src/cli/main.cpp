@@ -14,6 +14,7 @@
 // The draw command lives in DrawCommand.cpp, the letters and list commands in
 // PrintCommands.cpp.
 
+#include "Version.h"
 #include "cli/CliCommand.h"
 #include "persist/KelPermObjFileStm.h"
 #include "platform/DebugOutput.h"
@@ -47,6 +48,7 @@ QString Usage()
     QString text = "Usage: tinselwick-cli COMMAND [options] ...\n\nCommands:\n";
     for (const TCommand& command : kCommands)
         text += QString("  ") + command.synopsis + "\n";
+    text += "\nOptions:\n  -h, --help     Shows this help.\n  -v, --version  Shows the version.\n";
     text += "\n'tinselwick-cli COMMAND --help' describes a command's options.\n";
     return text;
 }
@@ -68,6 +70,10 @@ int Run(int& argc, char** argv)
     const QString name = QString::fromLocal8Bit(argv[1]);
     if (name == "--help" || name == "-h" || name == "help") {
         cli::WriteOut(Usage());
+        return cli::kExitOk;
+    }
+    if (name == "--version" || name == "-v") {
+        cli::WriteOut(QString("tinselwick-cli %1\n").arg(kTinselwickVersion));
         return cli::kExitOk;
     }
     const TCommand* command = FindCommand(name);

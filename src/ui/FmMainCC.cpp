@@ -520,15 +520,19 @@ void TCrisForm::BEditNotesClick(QObject*)
 
 void TCrisForm::FormActivate(QObject*)
 {
-    helpFile_ = QDir(QCoreApplication::applicationDirPath()).filePath(kHelpFileName);
+    // Beside the program first (a build folder, a program copied with its help), then the
+    // installed data folder, reached from the program so that a moved install still works.
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    helpFiles_ = { programFolder.filePath(kHelpFileName),
+        QDir::cleanPath(programFolder.filePath(QStringLiteral(TINSELWICK_DATA_FROM_PROGRAM "/") + kHelpFileName)) };
 }
 
 void TCrisForm::Help2Click(QObject*)
 {
     // F1 can come before the window was ever active (from the About box).
-    if (helpFile_.isEmpty())
+    if (helpFiles_.isEmpty())
         FormActivate(this);
-    services_.Help.ShowTopic(helpFile_, kHelpContext);
+    services_.Help.ShowTopic(helpFiles_, kHelpContext);
 }
 
 void TCrisForm::About1Click(QObject*)

@@ -17,6 +17,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -133,8 +134,9 @@ public:
 
     /// The About box that About1Click shows (created after the window).
     void SetAboutBox(TAboutCC* about) { about_ = about; }
-    /// The help file FormActivate last set (empty before the window was first active).
-    const QString& HelpFile() const { return helpFile_; }
+    /// The places FormActivate last set for the help file, in the order they are tried
+    /// (empty before the window was first active).
+    const QStringList& HelpFiles() const { return helpFiles_; }
 
     /// Runs `command` inside the error guard: an error is shown in the top-level error
     /// box and the program goes on.
@@ -160,6 +162,10 @@ public:
     void FormActivate(QObject* sender);
     // The file commands (in FmMainCCFile.cpp).
     void Retrieve1Click(QObject* sender);
+    /// Retrieve's work once a file is chosen (also a document named at start): the file
+    /// is read whole before the register is replaced; errors are raised, and an
+    /// incomplete file is reported in an error box.
+    void RetrieveDocument(const QString& chosen);
     void Save1Click(QObject* sender);
     void SaveAs1Click(QObject* sender);
     /// Writes the register and the template to `fileName`.
@@ -188,7 +194,7 @@ private:
 
     TFormServices services_;
     TAboutCC* about_ = nullptr;
-    QString helpFile_;
+    QStringList helpFiles_;
     double scale_ = 1.0;
 };
 

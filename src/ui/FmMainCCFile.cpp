@@ -81,7 +81,12 @@ void TCrisForm::Retrieve1Click(QObject*)
         RefreshLists();
         return;
     }
-    const std::string fileName = NativeFullPath(*chosen);
+    RetrieveDocument(*chosen);
+}
+
+void TCrisForm::RetrieveDocument(const QString& chosen)
+{
+    const std::string fileName = NativeFullPath(chosen);
 
     // Everything is read before anything is replaced: an error raised here ends the
     // command with the window exactly as it was.

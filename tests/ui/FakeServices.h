@@ -90,8 +90,8 @@ private:
 
 class TFakeHelp : public IHelpViewer {
 public:
-    std::vector<std::pair<QString, int>> shown;
-    void ShowTopic(const QString& helpFile, int context) override { shown.emplace_back(helpFile, context); }
+    std::vector<std::pair<QStringList, int>> shown;
+    void ShowTopic(const QStringList& helpFiles, int context) override { shown.emplace_back(helpFiles, context); }
 };
 
 /// A printer whose jobs write every call into one log that outlives the job.

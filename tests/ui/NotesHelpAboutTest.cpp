@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
@@ -150,16 +151,18 @@ TEST_F(FormTest, TypedAccentedNamesAreStoredInTheDocumentEncoding)
 
 // ---- Help -----------------------------------------------------------------------------
 
-TEST_F(FormTest, HelpShowsTopicOneOfTheHelpFileBesideTheProgram)
+TEST_F(FormTest, HelpShowsTopicOneOfTheHelpFileBesideTheProgramElseInTheInstalledDataFolder)
 {
-    const QString expected = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Holvik.hlp"));
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    const QStringList expected { programFolder.filePath(QStringLiteral("Holvik.hlp")),
+        QDir::cleanPath(programFolder.filePath(QStringLiteral("../share/tinselwick/Holvik.hlp"))) };
     F().Help2->trigger();
     ASSERT_EQ(1u, help.shown.size());
     EXPECT_EQ(expected, help.shown[0].first);
     EXPECT_EQ(1, help.shown[0].second);
 
     F().FormActivate(&F());
-    EXPECT_EQ(expected, F().HelpFile());
+    EXPECT_EQ(expected, F().HelpFiles());
     F().activateWindow();
     QTest::keyClick(&F(), Qt::Key_F1);
     ASSERT_EQ(2u, help.shown.size());
@@ -167,12 +170,13 @@ TEST_F(FormTest, HelpShowsTopicOneOfTheHelpFileBesideTheProgram)
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST(HelpWindow, ShowsTheShippedFileAtTopicOne)
+TEST(HelpWindow, ShowsTheFirstReadableFileAtTopicOne)
 {
     THelpWindow window;
-    window.ShowTopic(QStringLiteral(TINSELWICK_HELP_FILE), 1);
+    const QString shipped = QStringLiteral(TINSELWICK_HELP_FILE);
+    window.ShowTopic({ QStringLiteral("/nonexistent/Holvik.hlp"), QFileInfo(shipped).absolutePath(), shipped }, 1);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(window.LoadedFile().isEmpty());
+    EXPECT_EQ(QFileInfo(shipped).absoluteFilePath(), window.LoadedFile());
     const QTextDocument* document = window.Browser()->document();
     EXPECT_TRUE(document->toPlainText().contains(QStringLiteral("Kris Kringle")));
     // Every topic the contents links to has its anchor.
@@ -186,17 +190,19 @@ TEST(HelpWindow, ShowsTheShippedFileAtTopicOne)
     window.close();
 }
 
-TEST(HelpWindow, ReportsAMissingFileInItsOwnWindow)
+TEST(HelpWindow, ReportsAMissingFileInItsOwnWindowWithEveryPlaceItLooked)
 {
     TQtHelpViewer viewer;
     const QString missing = QStringLiteral("/nonexistent/folder/Holvik.hlp");
-    viewer.ShowTopic(missing, 1);
+    const QString missingToo = QStringLiteral("/nonexistent/share/tinselwick/Holvik.hlp");
+    viewer.ShowTopic({ missing, missingToo }, 1);
     ASSERT_NE(nullptr, viewer.Window());
     EXPECT_TRUE(viewer.Window()->isVisible());
     EXPECT_TRUE(viewer.Window()->LoadedFile().isEmpty());
     const QString text = viewer.Window()->Browser()->toPlainText();
     EXPECT_TRUE(text.contains(QStringLiteral("Help is not available")));
     EXPECT_TRUE(text.contains(missing));
+    EXPECT_TRUE(text.contains(missingToo));
     // Closing it does not end the program.
     EXPECT_FALSE(viewer.Window()->testAttribute(Qt::WA_QuitOnClose));
 }

@@ -2,13 +2,14 @@
 // The help viewer: shows a topic of a help file by its context number.
 
 #include <QString>
+#include <QStringList>
 
 class IHelpViewer {
 public:
     virtual ~IHelpViewer() = default;
-    /// Shows topic `context` of `helpFile`. A missing or unreadable file is reported by
-    /// the viewer itself, in its own window; nothing is raised.
-    virtual void ShowTopic(const QString& helpFile, int context) = 0;
+    /// Shows topic `context` of the first of `helpFiles` that can be read. When none can,
+    /// the viewer says so in its own window, naming every place it looked; nothing is raised.
+    virtual void ShowTopic(const QStringList& helpFiles, int context) = 0;
 };
 
 /// The anchor under which a help file holds the topic with that context number.

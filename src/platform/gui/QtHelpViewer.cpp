@@ -27,24 +27,40 @@ THelpWindow::THelpWindow(QWidget* parent)
     resize(560, 480);
 }
 
-void THelpWindow::ShowTopic(const QString& helpFile, int context)
+namespace {
+
+/// The first of `helpFiles` that is a file this process can read, as an absolute path.
+QString FirstReadable(const QStringList& helpFiles)
 {
-    const QFileInfo info(helpFile);
-    QFile file(helpFile);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+    for (const QString& helpFile : helpFiles) {
+        const QFileInfo info(helpFile);
+        if (info.isFile() && QFile(helpFile).open(QIODevice::ReadOnly))
+            return info.absoluteFilePath();
+    }
+    return QString();
+}
+
+} // namespace
+
+void THelpWindow::ShowTopic(const QStringList& helpFiles, int context)
+{
+    const QString found = FirstReadable(helpFiles);
+    if (found.isEmpty()) {
         loadedFile_.clear();
         browser_->clear();
+        QString places;
+        for (const QString& helpFile : helpFiles)
+            places += QStringLiteral("<li><tt>%1</tt></li>").arg(helpFile.toHtmlEscaped());
         browser_->setHtml(QStringLiteral("<h2>Help is not available</h2>"
-                                         "<p>Cannot find or open the help file:</p><p><tt>%1</tt></p>"
-                                         "<p>Tinselwick looks for it in the folder of the program itself. "
-                                         "Reinstalling the program puts it back.</p>")
-                              .arg(helpFile.toHtmlEscaped()));
-    } else if (loadedFile_ != info.absoluteFilePath()) {
+                                         "<p>Tinselwick looked for its help file in these places and "
+                                         "could not find or open it:</p><ul>%1</ul>"
+                                         "<p>Reinstalling the program puts it back.</p>")
+                              .arg(places));
+    } else if (loadedFile_ != found) {
         // Loaded through the browser's source so that links between topics resolve
         // against the file; the type is given because the name does not end in .html.
-        file.close();
-        browser_->setSource(QUrl::fromLocalFile(info.absoluteFilePath()), QTextDocument::HtmlResource);
-        loadedFile_ = info.absoluteFilePath();
+        browser_->setSource(QUrl::fromLocalFile(found), QTextDocument::HtmlResource);
+        loadedFile_ = found;
     }
     if (!loadedFile_.isEmpty())
         browser_->scrollToAnchor(HelpTopicAnchor(context));
@@ -56,9 +72,9 @@ void THelpWindow::ShowTopic(const QString& helpFile, int context)
 TQtHelpViewer::TQtHelpViewer() = default;
 TQtHelpViewer::~TQtHelpViewer() = default;
 
-void TQtHelpViewer::ShowTopic(const QString& helpFile, int context)
+void TQtHelpViewer::ShowTopic(const QStringList& helpFiles, int context)
 {
     if (!window_)
         window_ = std::make_unique<THelpWindow>();
-    window_->ShowTopic(helpFile, context);
+    window_->ShowTopic(helpFiles, context);
 }

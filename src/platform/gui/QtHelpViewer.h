@@ -15,8 +15,9 @@ class THelpWindow : public QWidget {
 public:
     explicit THelpWindow(QWidget* parent = nullptr);
 
-    /// Loads `helpFile` (unless it is already shown) and scrolls to the topic's anchor.
-    void ShowTopic(const QString& helpFile, int context);
+    /// Loads the first readable of `helpFiles` (unless it is already shown) and scrolls
+    /// to the topic's anchor.
+    void ShowTopic(const QStringList& helpFiles, int context);
 
     QTextBrowser* Browser() const { return browser_; }
     /// The file last shown, empty when it could not be read.
@@ -32,7 +33,7 @@ public:
     TQtHelpViewer();
     ~TQtHelpViewer() override;
 
-    void ShowTopic(const QString& helpFile, int context) override;
+    void ShowTopic(const QStringList& helpFiles, int context) override;
 
     /// The window, created on first use (nullptr before).
     THelpWindow* Window() const { return window_.get(); }
