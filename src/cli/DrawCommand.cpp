@@ -5,16 +5,13 @@
 
 #include "cli/CliCommand.h"
 #include "draw/Draw.h"
+#include "platform/AtomicFile.h"
 #include "register/KksDocument.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -45,14 +42,19 @@ void CopyUnchanged(const std::string& from, const std::string& to)
 {
     if (SameFile(from, to))
         return;
-    std::ifstream in(from, std::ios::binary);
-    const std::string bytes { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
-    if (!in.good() && !in.eof())
-        throw std::runtime_error("Cannot read " + from);
-    QSaveFile out(QFile::decodeName(QByteArray::fromStdString(to)));
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0
-        || !out.commit())
-        throw std::runtime_error("Cannot write " + to + ": " + out.errorString().toStdString());
+    platform::TPosixFile in = platform::TPosixFile::OpenExisting(from, false, platform::TShareMode::Shared);
+    std::vector<char> bytes(static_cast<std::size_t>(in.Size()));
+    bytes.resize(in.ReadAt(0, bytes.data(), bytes.size()));
+    try {
+        // Written as a document is: the target is held, and replaced whole or not at all.
+        platform::TAtomicFile out(to, platform::TTargetHold::Exclusive);
+        platform::TPosixFile file = out.TakeFile();
+        file.WriteAt(0, bytes.data(), bytes.size());
+        file.Close();
+        out.Commit();
+    } catch (const std::exception& error) {
+        throw std::runtime_error("Cannot write " + to + ": " + error.what());
+    }
 }
 
 } // namespace

@@ -6,17 +6,17 @@
 namespace platform {
 namespace {
 
-std::mutex& SinkMutex()
-{
-    static std::mutex m;
-    return m;
-}
+    std::mutex& SinkMutex()
+    {
+        static std::mutex m;
+        return m;
+    }
 
-DebugSink& Sink()
-{
-    static DebugSink sink;
-    return sink;
-}
+    DebugSink& Sink()
+    {
+        static DebugSink sink;
+        return sink;
+    }
 
 } // namespace
 

@@ -18,7 +18,10 @@ DebugSink SetDebugSink(DebugSink sink);
 /// Installs a sink for the lifetime of the object, then puts the previous one back.
 class ScopedDebugSink {
 public:
-    explicit ScopedDebugSink(DebugSink sink) : previous_(SetDebugSink(std::move(sink))) {}
+    explicit ScopedDebugSink(DebugSink sink)
+        : previous_(SetDebugSink(std::move(sink)))
+    {
+    }
     ~ScopedDebugSink() { SetDebugSink(std::move(previous_)); }
     ScopedDebugSink(const ScopedDebugSink&) = delete;
     ScopedDebugSink& operator=(const ScopedDebugSink&) = delete;

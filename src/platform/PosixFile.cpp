@@ -68,15 +68,26 @@ TPosixFile& TPosixFile::operator=(TPosixFile&& other) noexcept
 
 TPosixFile TPosixFile::OpenExisting(const std::string& path, bool writable, TShareMode share)
 {
-    const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    // A socket cannot be opened at all, and a pipe or a device might never answer a read:
+    // the name is looked at first, and the open does not wait.
+    struct stat st { };
+    if (::stat(path.c_str(), &st) == 0)
+        RequireRegularFile(st.st_mode);
+    const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         Fail("Cannot open the file", errno);
-    LockOrClose(fd, share);
-    struct stat st { };
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    try {
+        // Checked again on what was opened: the name may have changed hands meanwhile.
+        if (::fstat(fd, &st) != 0)
+            Fail("Cannot open the file", errno);
+        RequireRegularFile(st.st_mode);
+        if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+            Fail("Cannot open the file", errno);
+    } catch (...) {
         CloseQuietly(fd);
-        throw EPlatformError("Cannot open the file: it is a folder");
+        throw;
     }
+    LockOrClose(fd, share);
     return TPosixFile(fd, path);
 }
 
@@ -175,6 +186,30 @@ void TPosixFile::Close()
     // No retry on EINTR: on Linux the descriptor is gone either way.
     if (::close(fd) != 0 && errno != EINTR)
         Fail("Cannot close the file", errno);
+}
+
+void RequireRegularFile(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return;
+    const char* kind = S_ISDIR(mode)     ? "a folder"
+        : S_ISFIFO(mode)                 ? "a named pipe"
+        : S_ISSOCK(mode)                 ? "a socket"
+        : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                                         : "not a regular file";
+    throw EPlatformError(std::string("Cannot open the file: it is ") + kind);
+}
+
+void SyncFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        Fail("Cannot flush the file to disk", errno);
+    const int rc = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    if (rc != 0)
+        Fail("Cannot flush the file to disk", error);
 }
 
 bool FileExists(const std::string& path)

@@ -34,7 +34,8 @@ public:
     TPosixFile(const TPosixFile&) = delete;
     TPosixFile& operator=(const TPosixFile&) = delete;
 
-    /// Opens an existing file and takes its share lock; raises when it is missing or
+    /// Opens an existing regular file and takes its share lock; raises when it is missing,
+    /// is anything but a regular file (at once, without waiting on a pipe or a device), or
     /// when the lock conflicts with another opener.
     static TPosixFile OpenExisting(const std::string& path, bool writable, TShareMode share);
     /// Creates a file that must not exist yet, read and write, locked exclusively.
@@ -69,6 +70,11 @@ private:
     std::string path_;
 };
 
+/// Raises "Cannot open the file: it is a folder" (a named pipe, a socket, a device) for a
+/// file type that is not a regular file.
+void RequireRegularFile(mode_t mode);
+/// Pushes the data of the named file to the disk.
+void SyncFile(const std::string& path);
 bool FileExists(const std::string& path);
 /// Removes the file; raises with the system's reason.
 void DeleteFile(const std::string& path);

@@ -2,15 +2,11 @@
 
 #include "persist/KelFileStream.h"
 #include "persist/KelPermObjFileStm.h"
-#include "platform/PosixFile.h"
+#include "platform/AtomicFile.h"
 #include "register/CCObjectFile.h"
 #include "register/CCUser.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <unistd.h>
+#include <memory>
 
 namespace {
 
@@ -87,26 +83,6 @@ void WriteDocument(TCCObjectFile& file, const TStringList& groupNames, const TSt
     file.WriteList(&templateList);
 }
 
-/// Removes the temporary file unless the save got as far as renaming it.
-class TTemporaryFileGuard {
-public:
-    explicit TTemporaryFileGuard(std::string path)
-        : path_(std::move(path))
-    {
-    }
-    ~TTemporaryFileGuard()
-    {
-        if (!path_.empty())
-            ::unlink(path_.c_str());
-    }
-    TTemporaryFileGuard(const TTemporaryFileGuard&) = delete;
-    TTemporaryFileGuard& operator=(const TTemporaryFileGuard&) = delete;
-    void Keep() { path_.clear(); }
-
-private:
-    std::string path_;
-};
-
 } // namespace
 
 void CheckKksDocumentFits(
@@ -152,9 +128,6 @@ void WriteKksDocument(TStream& stream, const std::string& name, const TStringLis
 void WriteKksDocument(const std::string& fileName, const TStringList& groupNames, const TStringList& participants,
     const std::vector<std::string>& templateLines)
 {
-    using platform::TPosixFile;
-    using platform::TShareMode;
-
     if (CurrentVersion() == 0)
         throw EInvalidPersistentFileAction("SetCurrentVersion must be called before using TKelObjectFile");
     if (fileName.size() < 2)
@@ -162,45 +135,30 @@ void WriteKksDocument(const std::string& fileName, const TStringList& groupNames
     CheckKksDocumentFits(groupNames, participants, templateLines);
 
     std::string fullPath = fileName;
-    std::string temporaryPath;
-    TPosixFile target;
+    std::unique_ptr<platform::TAtomicFile> file;
     std::unique_ptr<TFileStream> stream;
-    std::unique_ptr<TTemporaryFileGuard> guard;
     try {
         fullPath = platform::FullPathName(fileName);
         // Holding the old file exclusively for the whole save keeps out anyone who would
         // open it meanwhile, and refuses the save while someone has it open.
-        mode_t permissions = platform::DefaultFilePermissions();
-        if (platform::FileExists(fullPath)) {
-            target = TPosixFile::OpenExisting(fullPath, false, TShareMode::Exclusive);
-            permissions = target.Permissions();
-        }
-        const std::filesystem::path path(fullPath);
-        std::string temporaryName = ".";
-        temporaryName += path.filename().string();
-        temporaryName += ".XXXXXX";
-        temporaryPath = (path.parent_path() / temporaryName).string();
-        const int fd = ::mkstemp(temporaryPath.data());
-        if (fd < 0)
-            throw platform::EPlatformError(
-                std::string("Cannot create a temporary file beside it: ") + std::strerror(errno));
-        guard = std::make_unique<TTemporaryFileGuard>(temporaryPath);
-        TPosixFile temporary = TPosixFile::Adopt(fd, temporaryPath, TShareMode::Exclusive);
-        temporary.SetPermissions(permissions);
-        stream = std::make_unique<TFileStream>(std::move(temporary));
-    } catch (const EInvalidPersistentFileAction&) {
-        throw;
+        file = std::make_unique<platform::TAtomicFile>(fullPath, platform::TTargetHold::Exclusive);
+        stream = std::make_unique<TFileStream>(file->TakeFile());
     } catch (const std::exception& e) {
         throw EInvalidPersistentFileAction("File Open Failed::" + std::string(e.what()) + "::" + fullPath);
     }
 
-    {
-        TCCObjectFile file(*stream, fmDbCreate, fullPath);
-        WriteDocument(file, groupNames, participants, templateLines);
-        file.Close(true);
+    try {
+        {
+            TCCObjectFile objectFile(*stream, fmDbCreate, fullPath);
+            WriteDocument(objectFile, groupNames, participants, templateLines);
+            objectFile.Close(true);
+        }
+        stream->Close();
+        file->Commit();
+    } catch (const std::exception& e) {
+        // A full disk says only "No space left on device": the user needs to hear which
+        // file, and that the document on disk is still the earlier one.
+        throw EInvalidPersistentFileAction("Saving " + fullPath + " failed: " + e.what()
+            + (file->Replaces() ? ". The earlier document is unchanged." : ". No file was created."));
     }
-    stream->Close();
-    platform::RenameFile(temporaryPath, fullPath);
-    guard->Keep();
-    platform::SyncFolder(platform::FolderOf(fullPath));
 }

@@ -29,10 +29,10 @@ TKksDocument ReadKksDocument(const std::string& fileName, TObject* owner);
 TKksDocument ReadKksDocument(TStream& stream, const std::string& name, TObject* owner);
 
 /// Checks everything that could make the write fail (entry counts, text lengths) before the file
-/// is touched, writes to a temporary file in the same folder, flushes it to disk, and replaces
-/// fileName atomically (rename) only when the whole document has been written. A target held open
-/// elsewhere (the share-mode stand-in: exclusive lock fails) refuses the save and stays as it was.
-/// On failure the old file is intact and no temporary file is left. Raises on failure.
+/// is touched, then replaces fileName whole or not at all (platform::TAtomicFile). A target that is
+/// not a regular file, that the user may not write, or that is held open elsewhere (the share-mode
+/// stand-in: exclusive lock fails) refuses the save and stays as it was. On failure the old file is
+/// intact, no temporary file is left, and the message names the file. Raises on failure.
 void WriteKksDocument(const std::string& fileName, const TStringList& groupNames, const TStringList& participants,
     const std::vector<std::string>& templateLines);
 /// The same into an empty stream (no temporary file, no rename).

@@ -76,6 +76,8 @@ TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
     const std::string incomplete = dir / "empty.kks";
     WriteKksDocument(incomplete, TStringList(), TStringList(), {});
     const std::string golden = TestDataPath("two-participants-exchange.kks");
+    const std::string pipe = dir / "x.kks"; // read or written, it would wait for a writer or a reader
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
 
     struct Case {
         std::vector<std::string> arguments;
@@ -87,6 +89,9 @@ TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
             "File Open Failed::Cannot open the file: No such file or directory::" + missing + "\n" },
         { { "show", notOurs }, 1, "File Open Failed::File is Not of Acceptable Type::" + notOurs + "\n" },
         { { "show", "--json", incomplete }, 1, "File " + incomplete + " incomplete\n" },
+        { { "show", pipe }, 1, "File Open Failed::Cannot open the file: it is a named pipe::" + pipe + "\n" },
+        { { "draw", golden, "--output", pipe }, 1,
+            "File Open Failed::Cannot open the file: it is a named pipe::" + pipe + "\n" },
         { {}, 2, "Usage: tinselwick-cli COMMAND" },
         { { "shout", golden }, 2, "tinselwick-cli: unknown command 'shout'" },
         { { "show" }, 2, "tinselwick-cli show: Expected one document file\n" },

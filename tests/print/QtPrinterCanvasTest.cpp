@@ -5,6 +5,7 @@
 #include "print/qt/QtPrinterService.h"
 
 #include "persist/PersistTestSupport.h"
+#include "support/FileFaults.h"
 
 #include "Participants.h"
 #include "PdfTools.h"
@@ -95,6 +96,31 @@ TEST_F(QtPrinterCanvasTest, UnwritableFolderFailsAtTheBeginWithItsReason)
         EXPECT_NE(std::string(error.what()).find("No such file or directory"), std::string::npos) << error.what();
     }
     EXPECT_TRUE(dir.Entries().empty());
+}
+
+TEST_F(QtPrinterCanvasTest, APdfTheDiskCannotHoldIsReportedAndLeavesTheEarlierFile)
+{
+    const std::string path = PathOf("letters.pdf");
+    WriteFileBytes(path, { 'o', 'l', 'd' });
+    auto people = MakeParticipants({ { "ANN", "SMITH" }, { "BOB", "LEE" }, { "CY", "OH" } });
+    AssignInCircle(*people);
+    for (const rlim_t room : { 0, 1000, 5000 }) {
+        SCOPED_TRACE(room);
+        std::string message;
+        try {
+            const TFileSizeLimit limit(room);
+            const auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
+            TRandomSource random(1);
+            PrintLetters(*canvas, people.get(), DefaultTemplateLines(), false, random);
+        } catch (const EPrintError& error) {
+            message = error.what();
+        }
+        EXPECT_EQ(message,
+            "The PDF file " + path
+                + " could not be written: the file could not be completed. The earlier file is unchanged.");
+        EXPECT_EQ(ReadFileBytes(path), (Bytes { 'o', 'l', 'd' }));
+        EXPECT_EQ(dir.Entries(), std::vector<std::string> { "letters.pdf" });
+    }
 }
 
 TEST_F(QtPrinterCanvasTest, FittedBodyFontFitsItsBox)

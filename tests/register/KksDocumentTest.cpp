@@ -2,6 +2,7 @@
 #include "platform/PosixFile.h"
 #include "register/CCObjectFile.h"
 #include "register/RegisterTestSupport.h"
+#include "support/FileFaults.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,28 @@ TEST_F(KksDocument, EveryTruncationEveryFailingReadAndEveryFailingWriteRaises)
     }
 }
 
+TEST_F(KksDocument, EveryBitFlipIsRefusedOrReadWithConsistentLinks)
+{
+    const Bytes golden = ReadFileBytes(TestDataPath(kGolden));
+    int refused = 0;
+    for (std::size_t k = 0; k < golden.size(); ++k) {
+        Bytes flipped = golden;
+        flipped[k] ^= static_cast<std::uint8_t>(1u << (k % 8));
+        try {
+            const TKksDocument d = ReadBytes(flipped, &window);
+            for (int i = 0; !d.Incomplete() && i < d.Participants->Count(); ++i) {
+                const TCCUser* u = UserAt(*d.Participants, i);
+                EXPECT_TRUE(
+                    u->Taker == nullptr || (u->Taker->Giver == u && d.Participants->IndexOfObject(u->Taker) >= 0))
+                    << k;
+            }
+        } catch (const std::exception&) {
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 20) << "the flips that break the structure: header, markers, counts, lengths";
+}
+
 // ---- Saving over an existing document --------------------------------------------
 
 /// A participant whose record cannot be written completely: a disk that fills up mid-save.
@@ -218,7 +241,7 @@ TEST_F(KksDocument, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
         { &longLine, "Template line 2 is too long to save: 256 bytes (at most 255)" },
         { &longGroup, "Group name 3 is too long to save: 300 bytes (at most 255)" },
         { &tooMany, "Too many groups to save: 32768 (at most 32767)" },
-        { &failing, "No space left on device" },
+        { &failing, "Saving " + path + " failed: No space left on device. The earlier document is unchanged." },
         { &held, std::string("File Open Failed::") + platform::kSharingViolationMessage + "::" + path },
     };
     const int descriptors = OpenDescriptorCount();
@@ -254,6 +277,37 @@ TEST_F(KksDocument, ASaveReplacesTheFileAndKeepsItsPermissions)
     ASSERT_EQ(0, ::stat(path.c_str(), &st));
     EXPECT_EQ(0640u, st.st_mode & 0777);
     EXPECT_EQ((std::vector<std::string> { "party.kks" }), dir.Entries());
+}
+
+TEST_F(KksDocument, ASaveCutShortAtAnyByteLeavesTheOldFileAndSaysSo)
+{
+    const std::string path = dir / "party.kks";
+    TRegister old, r;
+    old.groups.Add("OLD");
+    WriteKksDocument(path, old.groups, old.participants, old.templateLines);
+    const Bytes before = ReadFileBytes(path);
+    FillExchange(r);
+    const Bytes golden = ReadFileBytes(TestDataPath(kGolden));
+    for (std::size_t k = 0; k <= golden.size(); ++k) {
+        std::string message;
+        {
+            const TFileSizeLimit limit(k);
+            ASSERT_TRUE(limit.Active());
+            message
+                = MessageOf<std::exception>([&] { WriteKksDocument(path, r.groups, r.participants, r.templateLines); });
+        }
+        if (k == golden.size()) {
+            EXPECT_EQ(message, "");
+            EXPECT_EQ(ReadFileBytes(path), golden);
+            break;
+        }
+        // The file, the system's reason and the state of the earlier document, in every case.
+        ASSERT_EQ(message.rfind("Saving " + path + " failed: ", 0), 0u) << message;
+        ASSERT_NE(message.find("Cannot write the file: File too large"), std::string::npos) << message;
+        ASSERT_TRUE(message.ends_with(". The earlier document is unchanged.")) << message;
+        ASSERT_EQ(before, ReadFileBytes(path)) << k;
+        ASSERT_EQ((std::vector<std::string> { "party.kks" }), dir.Entries()) << k;
+    }
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "print/qt/QtPrinterCanvas.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/ProgramFont.h"
 #include "platform/Windows1252.h"
 #include "print/PrinterService.h"
-#include "print/qt/PartialFile.h"
 
 #include <QFile>
 #include <QFontInfo>
@@ -88,11 +88,16 @@ void TQtPrinterCanvas::BeginDocument()
     if (state_ != TState::NotBegun)
         throw EPrintError("The print job on " + whereTo_ + " has already been started");
     if (pdfPath_) {
-        pdfFile_ = std::make_unique<TPartialFile>(*pdfPath_);
-        printer_->setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfFile_->Path())));
+        try {
+            pdfFile_ = std::make_unique<platform::TAtomicFile>(*pdfPath_);
+        } catch (const std::exception& error) {
+            FailPdf(error.what());
+        }
+        printer_->setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfFile_->TemporaryPath())));
     }
     if (!painter_.begin(printer_.get())) {
-        pdfFile_.reset();
+        if (pdfFile_)
+            FailPdf("the PDF writer could not start");
         throw EPrintError("The print job could not be started on " + whereTo_);
     }
     state_ = TState::Printing;
@@ -102,8 +107,11 @@ void TQtPrinterCanvas::BeginDocument()
 void TQtPrinterCanvas::NewPage()
 {
     RequirePrinting("start a page");
-    if (!printer_->newPage())
-        throw EPrintError("A new page could not be started on " + whereTo_);
+    if (printer_->newPage())
+        return;
+    if (pdfFile_)
+        FailPdf("a new page could not be stored");
+    throw EPrintError("A new page could not be started on " + whereTo_);
 }
 
 void TQtPrinterCanvas::EndDocument()
@@ -111,13 +119,28 @@ void TQtPrinterCanvas::EndDocument()
     RequirePrinting("end the document");
     const bool ended = painter_.end();
     state_ = TState::Ended;
-    if (!ended || printer_->printerState() == QPrinter::Error)
-        throw EPrintError("The print job could not be finished on " + whereTo_);
-    if (pdfFile_) {
-        if (!PdfIsComplete(pdfFile_->Path()))
-            throw EPrintError("The print job could not be finished on " + whereTo_ + ": the file is incomplete");
-        pdfFile_->Commit();
+    const bool failed = !ended || printer_->printerState() == QPrinter::Error;
+    if (!pdfFile_) {
+        if (failed)
+            throw EPrintError("The print job could not be finished on " + whereTo_);
+        return;
     }
+    if (failed || !PdfIsComplete(pdfFile_->TemporaryPath()))
+        FailPdf("the file could not be completed");
+    try {
+        pdfFile_->Commit();
+    } catch (const std::exception& error) {
+        FailPdf(error.what());
+    }
+}
+
+void TQtPrinterCanvas::FailPdf(const std::string& reason)
+{
+    // Qt does not say why a PDF could not be stored; a full disk is the usual reason.
+    const bool earlier = pdfFile_ ? pdfFile_->Replaces() : false;
+    pdfFile_.reset();
+    throw EPrintError("The PDF file " + *pdfPath_ + " could not be written: " + reason
+        + (earlier ? ". The earlier file is unchanged." : "."));
 }
 
 TRect TQtPrinterCanvas::ClipRect() const

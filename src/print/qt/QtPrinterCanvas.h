@@ -15,7 +15,9 @@
 
 class QPrinter;
 class QPrinterInfo;
-class TPartialFile;
+namespace platform {
+class TAtomicFile;
+}
 
 class TQtPrinterCanvas final : public TCanvas {
 public:
@@ -51,12 +53,15 @@ private:
 
     const QFontMetrics& Metrics();
     void RequirePrinting(const char* what) const;
+    /// Ends a job on a PDF file that cannot be written: the temporary file goes, and the
+    /// message names the file and says whether an earlier one is still there.
+    [[noreturn]] void FailPdf(const std::string& reason);
 
     enum class TState { NotBegun, Printing, Ended };
 
     // Declared before the printer and the painter so that it is removed only after
     // they have let go of the file.
-    std::unique_ptr<TPartialFile> pdfFile_;
+    std::unique_ptr<platform::TAtomicFile> pdfFile_;
     std::unique_ptr<QPrinter> printer_;
     QPainter painter_;
     QFont font_;
