@@ -1,20 +1,21 @@
 #pragma once
-// What every tinselwick-cli command shares: its entry point's shape, the exit codes,
-// the usage error, and small helpers for parsing, paths and output. The table of
-// commands is in main.cpp.
+// What every tinselwick-cli command shares: its entry point's shape, the usage error,
+// the options several commands take, and small helpers for paths and output. The exit
+// codes are in ExitCodes.h, the table of commands in main.cpp.
+
+#include "cli/ExitCodes.h"
 
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace cli {
-
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitDocumentError = 1; // the document or the file failed
-inline constexpr int kExitUsageError = 2; // the command line was wrong
 
 /// A wrong command line: main prints the message with a usage hint and exits with 2.
 class EUsageError : public std::runtime_error {
@@ -41,10 +42,34 @@ int RunDrawCommand(TInvocation& invocation);
 int RunLettersCommand(TInvocation& invocation);
 int RunListCommand(TInvocation& invocation);
 
-/// Parses the command's arguments with the parser's options (a --help option is
-/// added here). Returns false when help was asked for and printed: the command then
-/// returns kExitOk. Raises EUsageError for unknown options or missing values.
-bool ParseArguments(QCommandLineParser& parser, const TInvocation& invocation);
+/// The options several commands take: one name, one value syntax and one check each.
+enum class TSharedOption {
+    Seed, ///< --seed N: the random source's start, a whole number from 0 to 4294967295 in digits
+    Output, ///< --output OUT: the file to write instead of the document
+    Pdf, ///< --pdf OUT: the PDF file to write
+    Force, ///< --force: replace files that are there already
+};
+
+/// A shared option as a command offers it, with the command's own words for it.
+struct TSharedOptionUse {
+    TSharedOption option;
+    const char* help;
+};
+
+/// The shared options given on the command line (absent: not given).
+struct TSharedOptions {
+    std::optional<std::uint32_t> seed;
+    std::optional<QString> output;
+    std::optional<QString> pdf;
+    bool force = false;
+};
+
+/// Parses the command's arguments with the shared options it offers, then the parser's
+/// own (a --help option is added here). Returns nothing when help was asked for and
+/// printed: the command then returns kExitOk. Raises EUsageError for unknown options,
+/// missing values, and a shared option's value that fails its check.
+std::optional<TSharedOptions> ParseArguments(
+    QCommandLineParser& parser, const TInvocation& invocation, std::initializer_list<TSharedOptionUse> shared = {});
 /// Exactly `count` positional arguments, else EUsageError naming what is expected.
 QStringList RequirePositionals(const QCommandLineParser& parser, int count, const QString& what);
 

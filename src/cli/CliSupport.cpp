@@ -3,13 +3,74 @@
 #include "platform/Windows1252.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <cstdio>
+#include <limits>
 
 namespace cli {
 
-bool ParseArguments(QCommandLineParser& parser, const TInvocation& invocation)
+namespace {
+
+    QCommandLineOption OptionFor(const TSharedOptionUse& use)
+    {
+        switch (use.option) {
+        case TSharedOption::Seed:
+            return { "seed", use.help, "N" };
+        case TSharedOption::Output:
+            return { "output", use.help, "OUT" };
+        case TSharedOption::Pdf:
+            return { "pdf", use.help, "OUT" };
+        case TSharedOption::Force:
+            break;
+        }
+        return { "force", use.help };
+    }
+
+    /// Digits only: a sign or a blank is more likely a slip than a seed, and a seed that
+    /// is taken for another number repeats the wrong draw.
+    std::uint32_t ParseSeed(const QString& text)
+    {
+        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+        bool ok = digits.match(text).hasMatch();
+        const qulonglong value = ok ? text.toULongLong(&ok) : 0;
+        if (!ok || value > std::numeric_limits<std::uint32_t>::max())
+            throw EUsageError(("Invalid seed '" + text + "': a whole number from 0 to 4294967295").toStdString());
+        return static_cast<std::uint32_t>(value);
+    }
+
+    TSharedOptions ReadSharedOptions(const QCommandLineParser& parser, std::initializer_list<TSharedOptionUse> shared)
+    {
+        TSharedOptions options;
+        for (const TSharedOptionUse& use : shared) {
+            const QString name = OptionFor(use).names().front();
+            if (!parser.isSet(name))
+                continue;
+            switch (use.option) {
+            case TSharedOption::Seed:
+                options.seed = ParseSeed(parser.value(name));
+                break;
+            case TSharedOption::Output:
+                options.output = parser.value(name);
+                break;
+            case TSharedOption::Pdf:
+                options.pdf = parser.value(name);
+                break;
+            case TSharedOption::Force:
+                options.force = true;
+                break;
+            }
+        }
+        return options;
+    }
+
+} // namespace
+
+std::optional<TSharedOptions> ParseArguments(
+    QCommandLineParser& parser, const TInvocation& invocation, std::initializer_list<TSharedOptionUse> shared)
 {
+    for (const TSharedOptionUse& use : shared)
+        parser.addOption(OptionFor(use));
     const QCommandLineOption help(QStringList { "h", "help" }, "Shows this help.");
     parser.addOption(help);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -21,9 +82,9 @@ bool ParseArguments(QCommandLineParser& parser, const TInvocation& invocation)
     if (parser.isSet(help)) {
         // Without an application object the parser cannot know the program's name.
         WriteOut(parser.helpText().replace("<executable_name>", "tinselwick-cli " + invocation.command));
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return ReadSharedOptions(parser, shared);
 }
 
 QStringList RequirePositionals(const QCommandLineParser& parser, int count, const QString& what)

@@ -9,26 +9,10 @@
 #include "register/KksDocument.h"
 
 #include <filesystem>
-#include <limits>
 #include <stdexcept>
 #include <vector>
 
 namespace {
-
-using cli::EUsageError;
-
-// A draw that found no solution: the partial assignment is saved all the same, as the
-// window's Save would store it, and the caller learns of it by the exit code.
-constexpr int kExitDrawFailed = 3;
-
-std::uint32_t ParseSeed(const QString& text)
-{
-    bool ok = false;
-    const qulonglong value = text.toULongLong(&ok, 10);
-    if (!ok || text.startsWith('+') || value > std::numeric_limits<std::uint32_t>::max())
-        throw EUsageError(("Invalid seed '" + text + "': a whole number from 0 to 4294967295").toStdString());
-    return static_cast<std::uint32_t>(value);
-}
 
 bool SameFile(const std::string& a, const std::string& b)
 {
@@ -63,25 +47,22 @@ int cli::RunDrawCommand(TInvocation& invocation)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Draws a taker for every participant of a document and saves the whole document.\n"
-        "Exit status 3: no solution (a group holds more than half of the participants); the\n"
-        "partial assignment is saved and the message goes to standard error.");
-    const QCommandLineOption seed("seed",
-        "Starts the random source at N (0 to 4294967295), so that a draw can be repeated; "
-        "without it the source is seeded from the clock, as the program does at start-up.",
-        "N");
-    const QCommandLineOption output("output", "Saves the result to OUT instead of back to FILE.", "OUT");
-    parser.addOption(seed);
-    parser.addOption(output);
+        QString("Draws a taker for every participant of a document and saves the whole document.\n"
+                "Exit status %1: no solution (a group holds more than half of the participants); the\n"
+                "partial assignment is saved and the message goes to standard error.")
+            .arg(kExitDrawIncomplete));
     parser.addPositionalArgument("FILE", "The document (.kks) to draw for.");
-    if (!ParseArguments(parser, invocation))
+    // Parsed before anything is read, so that a wrong seed never costs a document.
+    const std::optional<TSharedOptions> options = ParseArguments(parser, invocation,
+        { { TSharedOption::Seed,
+              "Starts the random source at N (0 to 4294967295), so that a draw can be repeated; "
+              "without it the source is seeded from the clock, as the program does at start-up." },
+            { TSharedOption::Output, "Saves the result to OUT instead of back to FILE." } });
+    if (!options)
         return kExitOk;
     const QString fileArgument = RequirePositionals(parser, 1, "one document file").at(0);
     const std::string fileName = NativePath(fileArgument);
-    const std::string outName = NativePath(parser.isSet(output) ? parser.value(output) : fileArgument);
-    // Checked before anything is read, so that a wrong seed never costs a document.
-    const bool seeded = parser.isSet(seed);
-    const std::uint32_t seedValue = seeded ? ParseSeed(parser.value(seed)) : 0;
+    const std::string outName = NativePath(options->output.value_or(fileArgument));
 
     TKksDocument document = ReadKksDocument(fileName, nullptr);
     if (document.Incomplete()) {
@@ -89,8 +70,8 @@ int cli::RunDrawCommand(TInvocation& invocation)
         return kExitOk;
     }
 
-    if (seeded)
-        ProgramRandom().SetSeed(seedValue);
+    if (options->seed)
+        ProgramRandom().SetSeed(*options->seed);
     else
         SeedProgramRandomFromClock();
     const TDrawOutcome outcome = DrawAssignments(document.Participants.get(), ProgramRandom());
@@ -98,7 +79,7 @@ int cli::RunDrawCommand(TInvocation& invocation)
     WriteKksDocument(outName, *document.GroupNames, *document.Participants, document.TemplateLines);
     if (outcome == TDrawOutcome::Failed) {
         WriteErr(QString(kDrawFailedMessage) + "\n");
-        return kExitDrawFailed;
+        return kExitDrawIncomplete;
     }
     return kExitOk;
 }

@@ -23,10 +23,7 @@ namespace {
 
     constexpr int kPdfDotsPerInch = 600;
 
-    QCommandLineOption PdfOption()
-    {
-        return { "pdf", "Writes the pages to the PDF file OUT (A4, 600 dpi).", "OUT" };
-    }
+    constexpr const char* kPdfHelp = "Writes the pages to the PDF file OUT (A4, 600 dpi).";
 
     /// A printer needs a GUI application object; without a display it runs offscreen.
     std::unique_ptr<QGuiApplication> StartPrinting(TInvocation& invocation)
@@ -37,9 +34,9 @@ namespace {
     }
 
     /// The PDF file to write; never the document itself, which the PDF would replace.
-    QString RequirePdf(const QCommandLineParser& parser, const QCommandLineOption& pdf, const std::string& document)
+    QString RequirePdf(const TSharedOptions& options, const std::string& document)
     {
-        const QString out = parser.value(pdf);
+        const QString out = options.pdf.value_or(QString());
         if (out.isEmpty())
             throw EUsageError("Name the PDF file to write with --pdf OUT");
         std::error_code ignored;
@@ -75,32 +72,27 @@ namespace {
 int RunLettersCommand(TInvocation& invocation)
 {
     QCommandLineParser parser;
-    const QCommandLineOption pdf = PdfOption();
     parser.setApplicationDescription("Prints one letter per participant, or the test letter, to a PDF file.");
     const QCommandLineOption test("test", "Prints only the test letter, for one participant drawn at random.");
-    const QCommandLineOption seed("seed", "Starts the random source at N (with --test), for a repeatable draw.", "N");
-    parser.addOption(pdf);
     parser.addOption(test);
-    parser.addOption(seed);
     parser.addPositionalArgument("FILE", "The document (.kks) whose letters to print.");
-    if (!ParseArguments(parser, invocation))
+    const std::optional<TSharedOptions> options = ParseArguments(parser, invocation,
+        { { TSharedOption::Pdf, kPdfHelp },
+            { TSharedOption::Seed, "Starts the random source at N (with --test), for a repeatable draw." } });
+    if (!options)
         return kExitOk;
     const std::string fileName = NativePath(RequirePositionals(parser, 1, "one document file").at(0));
-    const QString out = RequirePdf(parser, pdf, fileName);
-    if (parser.isSet(seed) && !parser.isSet(test))
+    const QString out = RequirePdf(*options, fileName);
+    if (options->seed && !parser.isSet(test))
         throw EUsageError("--seed goes with --test only");
-    bool seedValid = true;
-    const std::uint32_t seedValue = parser.isSet(seed) ? parser.value(seed).toUInt(&seedValid, 10) : 0;
-    if (!seedValid)
-        throw EUsageError("--seed takes a whole number from 0 to 4294967295");
 
     const TKksDocument document = ReadPrintableDocument(fileName);
     // A document that never stored a template prints with the one a new evening has.
     const std::vector<std::string>& lines = document.TemplateRead ? document.TemplateLines : DefaultTemplateLines();
 
     TRandomSource& random = ProgramRandom();
-    if (parser.isSet(seed))
-        random.SetSeed(seedValue);
+    if (options->seed)
+        random.SetSeed(*options->seed);
     else
         SeedProgramRandomFromClock();
     // The test letter's entry is the next draw of the shared source; read it off a copy
@@ -129,14 +121,14 @@ int RunLettersCommand(TInvocation& invocation)
 int RunListCommand(TInvocation& invocation)
 {
     QCommandLineParser parser;
-    const QCommandLineOption pdf = PdfOption();
     parser.setApplicationDescription("Prints the allocation list (every giver with taker and groups) to a PDF file.");
-    parser.addOption(pdf);
     parser.addPositionalArgument("FILE", "The document (.kks) whose allocation to print.");
-    if (!ParseArguments(parser, invocation))
+    const std::optional<TSharedOptions> options
+        = ParseArguments(parser, invocation, { { TSharedOption::Pdf, kPdfHelp } });
+    if (!options)
         return kExitOk;
     const std::string fileName = NativePath(RequirePositionals(parser, 1, "one document file").at(0));
-    const QString out = RequirePdf(parser, pdf, fileName);
+    const QString out = RequirePdf(*options, fileName);
 
     const TKksDocument document = ReadPrintableDocument(fileName);
     const auto application = StartPrinting(invocation);

@@ -3,10 +3,11 @@
 // Adding a command: write one file, src/cli/<Name>Command.cpp, that defines
 //     int cli::Run<Name>Command(cli::TInvocation& invocation)
 // (declared in CliCommand.h), add one row to kCommands below and the file to
-// CMakeLists.txt. A command parses its own arguments with ParseArguments(), raises
-// cli::EUsageError for a wrong command line (exit 2) and lets every other error
-// propagate (its message goes to standard error, exit 1); it returns kExitOk when
-// done. Commands share the start-up done here: the persistent classes are
+// CMakeLists.txt. A command parses its arguments with ParseArguments(), naming the
+// shared options it offers (--seed, --output, --pdf, --force: never declared or checked
+// anywhere else), raises cli::EUsageError for a wrong command line (exit 2) and lets
+// every other error propagate (its message goes to standard error, exit 1); it returns
+// an exit code of ExitCodes.h. Commands share the start-up done here: the persistent classes are
 // registered and the version is set before any command runs. A command that needs
 // a Qt application object (a printer needs QGuiApplication) creates it itself from
 // invocation.argc/argv; the others run without one, and so without a display.

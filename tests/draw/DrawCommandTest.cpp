@@ -157,26 +157,4 @@ TEST_F(DrawCommand, AFailedSaveLeavesTheDocumentAsItWas)
     EXPECT_EQ(original, ReadFileBytes(path));
 }
 
-TEST_F(DrawCommand, AWrongCommandLineIsRefusedWithStatusTwoBeforeTheDocumentIsTouched)
-{
-    const std::string path = Save("doc.kks", { 0, 1 });
-    const Bytes original = ReadFileBytes(path);
-    const std::vector<std::vector<std::string>> wrong = {
-        { path, "--seed", "-1" },
-        { path, "--seed", "4294967296" },
-        { path, "--seed", "12a" },
-        { path, "--seed", "+5" },
-        { path, "--seed" },
-        { "--seed", "1" },
-        { path, path },
-        { path, "--fast" },
-    };
-    for (const auto& arguments : wrong) {
-        const TCliRun run = Run(arguments);
-        EXPECT_EQ(2, run.exitCode) << arguments.back();
-        EXPECT_NE(std::string::npos, run.err.find("tinselwick-cli draw")) << arguments.back();
-        EXPECT_EQ(original, ReadFileBytes(path));
-    }
-}
-
 } // namespace

@@ -133,28 +133,6 @@ TEST_F(PrintCommands, FewerThanTwoParticipantsPrintNothingAndSaySo)
     }
 }
 
-TEST_F(PrintCommands, WrongCommandLinesAreUsageErrors)
-{
-    const std::string document = WriteEvening();
-    const std::string pdf = PathOf("x.pdf");
-    const std::vector<std::vector<std::string>> cases = {
-        { "letters", document }, // no --pdf
-        { "letters", document, "--pdf", pdf, "--seed", "3" }, // --seed without --test
-        { "letters", document, "--pdf", pdf, "--test", "--seed", "-1" },
-        { "letters", document, "--pdf", pdf, "--test", "--seed", "4294967296" },
-        { "letters", "--pdf", pdf }, // no document
-        { "list", document, "--pdf", pdf, "--test" },
-        { "list", document, "--pdf", dir.Path().string() + "/./evening.kks" }, // the document itself
-    };
-    for (const auto& arguments : cases) {
-        const TCliRun run = Cli(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments.back() << "\n" << run.err;
-        EXPECT_FALSE(run.err.empty()) << arguments.back();
-    }
-    EXPECT_FALSE(fs::exists(PathOf("x.pdf")));
-    EXPECT_EQ(Cli({ "show", document }).exitCode, 0) << "the document is untouched";
-}
-
 TEST_F(PrintCommands, UnreadableDocumentOrPdfFolderFails)
 {
     const std::string pdf = PathOf("x.pdf");

@@ -1,0 +1,14 @@
+#pragma once
+// The exit status of every tinselwick-cli command: scripts test them, so each has one
+// number, here, and no command makes up its own.
+
+namespace cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitDocumentError = 1; // the document or a file failed
+inline constexpr int kExitUsageError = 2; // the command line was wrong
+// Somebody has no taker: a draw with no solution (its partial result is saved all the
+// same, as the window's Save would store it).
+inline constexpr int kExitDrawIncomplete = 3;
+
+} // namespace cli
