@@ -66,96 +66,146 @@ private:
     std::vector<std::int32_t> tree_;
 };
 
-} // namespace
-
-template <class Random> void CompleteBoard(TDrawBoard& board, Random& random)
+template <class T> T& At(std::vector<T>& items, std::int32_t i)
 {
-    if (board.Unassigned() == 0)
-        return;
-    const std::int32_t count = board.Count();
-    TDrawSlot* s = board.Slots();
+    return items[static_cast<std::size_t>(i)];
+}
+template <class T> const T& At(const std::vector<T>& items, std::int32_t i)
+{
+    return items[static_cast<std::size_t>(i)];
+}
+std::int32_t CountOf(const std::vector<std::int32_t>& items)
+{
+    return static_cast<std::int32_t>(items.size());
+}
 
-    // Group numbers may be any 32-bit values: number the groups densely first.
+/// Group numbers may be any 32-bit values: each record's group is numbered densely
+/// from 0 (an entry without a record keeps -1).
+struct TDenseGroups {
+    std::vector<std::int32_t> of; // per slot
+    std::int32_t count = 0;
+};
+
+TDenseGroups NumberGroupsDensely(const TDrawBoard& board)
+{
+    const TDrawSlot* s = board.Slots();
     std::vector<std::int32_t> values;
     values.reserve(static_cast<std::size_t>(board.Records()));
-    for (std::int32_t i = 0; i < count; ++i)
+    for (std::int32_t i = 0; i < board.Count(); ++i)
         if (s[i].present != 0)
             values.push_back(s[i].group);
     std::sort(values.begin(), values.end());
     values.erase(std::unique(values.begin(), values.end()), values.end());
-    const auto groups = static_cast<std::int32_t>(values.size());
-    std::vector<std::int32_t> dense(static_cast<std::size_t>(count), -1);
-    for (std::int32_t i = 0; i < count; ++i)
+    TDenseGroups groups { std::vector<std::int32_t>(static_cast<std::size_t>(board.Count()), -1), CountOf(values) };
+    for (std::int32_t i = 0; i < board.Count(); ++i)
         if (s[i].present != 0)
-            dense[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(
+            At(groups.of, i) = static_cast<std::int32_t>(
                 std::lower_bound(values.begin(), values.end(), s[i].group) - values.begin());
-    auto groupOf = [&dense](std::int32_t slot) { return dense[static_cast<std::size_t>(slot)]; };
+    return groups;
+}
 
-    // Free givers in random order; free takers bucketed by group.
-    std::vector<std::int32_t> givers;
-    std::vector<std::int32_t> bucketSize(static_cast<std::size_t>(groups), 0);
-    for (std::int32_t i = 0; i < count; ++i) {
-        if (s[i].present == 0)
-            continue;
-        if (s[i].taker == kNoSlot)
-            givers.push_back(i);
-        if (s[i].giver == kNoSlot)
-            ++bucketSize[static_cast<std::size_t>(groupOf(i))];
+/// The takers still without a giver, in one pool bucketed by group, so that a random one
+/// outside a given group is found and removed in O(log groups).
+class TFreeTakers {
+public:
+    TFreeTakers(const TDrawBoard& board, const TDenseGroups& groups)
+        : start_(static_cast<std::size_t>(groups.count) + 1, 0)
+        , size_(static_cast<std::size_t>(groups.count), 0)
+        , counts_(groups.count)
+    {
+        const TDrawSlot* s = board.Slots();
+        for (std::int32_t i = 0; i < board.Count(); ++i)
+            if (s[i].present != 0 && s[i].giver == kNoSlot)
+                ++At(size_, At(groups.of, i));
+        for (std::int32_t d = 0; d < groups.count; ++d) {
+            At(start_, d + 1) = At(start_, d) + At(size_, d);
+            counts_.Add(d, At(size_, d));
+        }
+        pool_.resize(static_cast<std::size_t>(start_.back()));
+        std::vector<std::int32_t> fill(start_.begin(), start_.end() - 1);
+        for (std::int32_t i = 0; i < board.Count(); ++i)
+            if (s[i].present != 0 && s[i].giver == kNoSlot)
+                At(pool_, At(fill, At(groups.of, i))++) = i;
+        pooled_ = CountOf(pool_);
     }
+
+    /// How many free takers are outside `group`.
+    std::int32_t OutsideOf(std::int32_t group) const { return pooled_ - At(size_, group); }
+
+    /// Removes and returns the free taker of 0-based `rank` among those outside `group`,
+    /// counted in group order.
+    std::int32_t TakeOutsideOf(std::int32_t group, std::int32_t rank)
+    {
+        if (rank >= counts_.Before(group))
+            rank += At(size_, group);
+        const std::int32_t d = counts_.Find(rank);
+        const std::int32_t at = At(start_, d) + rank - counts_.Before(d);
+        const std::int32_t taker = At(pool_, at);
+        At(pool_, at) = At(pool_, At(start_, d) + At(size_, d) - 1);
+        --At(size_, d);
+        counts_.Add(d, -1);
+        --pooled_;
+        return taker;
+    }
+
+    /// The free takers of `group`: their number, and where they stand in the pool.
+    std::int32_t SizeOf(std::int32_t group) const { return At(size_, group); }
+    const std::int32_t* Of(std::int32_t group) const { return pool_.data() + At(start_, group); }
+
+private:
+    std::vector<std::int32_t> pool_;
+    std::vector<std::int32_t> start_; // where each group's bucket begins in the pool
+    std::vector<std::int32_t> size_; // free takers left in each bucket
+    TGroupCounts counts_;
+    std::int32_t pooled_ = 0;
+};
+
+template <class Random> std::vector<std::int32_t> FreeGiversInRandomOrder(const TDrawBoard& board, Random& random)
+{
+    const TDrawSlot* s = board.Slots();
+    std::vector<std::int32_t> givers;
+    for (std::int32_t i = 0; i < board.Count(); ++i)
+        if (s[i].present != 0 && s[i].taker == kNoSlot)
+            givers.push_back(i);
     for (std::size_t i = givers.size(); i > 1; --i)
         std::swap(givers[i - 1], givers[random.Next(static_cast<std::uint32_t>(i))]);
+    return givers;
+}
 
-    std::vector<std::int32_t> bucketStart(static_cast<std::size_t>(groups) + 1, 0);
-    for (std::int32_t d = 0; d < groups; ++d)
-        bucketStart[static_cast<std::size_t>(d) + 1]
-            = bucketStart[static_cast<std::size_t>(d)] + bucketSize[static_cast<std::size_t>(d)];
-    std::vector<std::int32_t> pool(static_cast<std::size_t>(bucketStart.back()));
-    {
-        std::vector<std::int32_t> fill(bucketStart.begin(), bucketStart.end() - 1);
-        for (std::int32_t i = 0; i < count; ++i)
-            if (s[i].present != 0 && s[i].giver == kNoSlot)
-                pool[static_cast<std::size_t>(fill[static_cast<std::size_t>(groupOf(i))]++)] = i;
-    }
-    TGroupCounts counts(groups);
-    for (std::int32_t d = 0; d < groups; ++d)
-        counts.Add(d, bucketSize[static_cast<std::size_t>(d)]);
-    auto pooled = static_cast<std::int32_t>(pool.size());
-
-    // Direct links: each free giver takes a random free taker of another group, if any is left.
+/// Each free giver takes a random free taker of another group, while any is left;
+/// returns the givers left over.
+template <class Random>
+std::vector<std::int32_t> LinkDirectly(TDrawBoard& board, const std::vector<std::int32_t>& givers,
+    const TDenseGroups& groups, TFreeTakers& takers, Random& random)
+{
     std::vector<std::int32_t> leftover;
     for (const std::int32_t g : givers) {
-        const std::int32_t own = groupOf(g);
-        const std::int32_t ownFree = bucketSize[static_cast<std::size_t>(own)];
-        const std::int32_t choices = pooled - ownFree;
+        const std::int32_t own = At(groups.of, g);
+        const std::int32_t choices = takers.OutsideOf(own);
         if (choices == 0) {
             leftover.push_back(g);
             continue;
         }
-        auto rank = static_cast<std::int32_t>(random.Next(static_cast<std::uint32_t>(choices)));
-        if (rank >= counts.Before(own))
-            rank += ownFree;
-        const std::int32_t d = counts.Find(rank);
-        const auto at = static_cast<std::size_t>(bucketStart[static_cast<std::size_t>(d)] + rank - counts.Before(d));
-        const auto last = static_cast<std::size_t>(
-            bucketStart[static_cast<std::size_t>(d)] + bucketSize[static_cast<std::size_t>(d)] - 1);
-        const std::int32_t t = pool[at];
-        pool[at] = pool[last];
-        --bucketSize[static_cast<std::size_t>(d)];
-        counts.Add(d, -1);
-        --pooled;
-        board.Link(g, t);
+        const auto rank = static_cast<std::int32_t>(random.Next(static_cast<std::uint32_t>(choices)));
+        board.Link(g, takers.TakeOutsideOf(own, rank));
     }
-    if (leftover.empty())
-        return;
+    return leftover;
+}
 
-    // Everything left is of one group: reroute randomly chosen links that avoid it.
-    const std::int32_t a = groupOf(leftover.front());
-    const std::int32_t* left = pool.data() + bucketStart[static_cast<std::size_t>(a)];
-    if (bucketSize[static_cast<std::size_t>(a)] != static_cast<std::int32_t>(leftover.size()))
+/// Everything left over is of one group: each leftover giver takes over the taker of a
+/// randomly chosen link that avoids that group, whose giver takes a leftover taker.
+template <class Random>
+void Reroute(TDrawBoard& board, const std::vector<std::int32_t>& leftover, const TDenseGroups& groups,
+    const TFreeTakers& takers, Random& random)
+{
+    const TDrawSlot* s = board.Slots();
+    const std::int32_t a = At(groups.of, leftover.front());
+    const std::int32_t* left = takers.Of(a);
+    if (takers.SizeOf(a) != CountOf(leftover))
         throw std::logic_error("Assignment completion: the free participants are not of one group");
     std::vector<std::int32_t> bypass;
-    for (std::int32_t i = 0; i < count; ++i)
-        if (s[i].present != 0 && s[i].taker != kNoSlot && groupOf(i) != a && groupOf(s[i].taker) != a)
+    for (std::int32_t i = 0; i < board.Count(); ++i)
+        if (s[i].present != 0 && s[i].taker != kNoSlot && At(groups.of, i) != a && At(groups.of, s[i].taker) != a)
             bypass.push_back(i);
     if (bypass.size() < leftover.size())
         throw std::logic_error("Assignment completion: a group holds more than half of the participants");
@@ -167,6 +217,20 @@ template <class Random> void CompleteBoard(TDrawBoard& board, Random& random)
         board.Link(leftover[q], t1);
         board.Link(p, left[q]);
     }
+}
+
+} // namespace
+
+template <class Random> void CompleteBoard(TDrawBoard& board, Random& random)
+{
+    if (board.Unassigned() == 0)
+        return;
+    const TDenseGroups groups = NumberGroupsDensely(board);
+    const std::vector<std::int32_t> givers = FreeGiversInRandomOrder(board, random);
+    TFreeTakers takers(board, groups);
+    const std::vector<std::int32_t> leftover = LinkDirectly(board, givers, groups, takers, random);
+    if (!leftover.empty())
+        Reroute(board, leftover, groups, takers, random);
 }
 
 template void CompleteBoard<TRandomSource>(TDrawBoard&, TRandomSource&);

@@ -58,6 +58,30 @@ TListBox* NewListBox(QWidget* parent, const char* name, const char* accessibleNa
     return list;
 }
 
+struct TPlace {
+    QWidget* widget;
+    int left, top, width, height; // width 0: a label, as wide as its text
+};
+
+/// The one factor by which the designed places grow so that every button's caption
+/// fits (`sample` gives the buttons' style), and every list line is a line high.
+double ScaleForCaptions(const std::vector<TPlace>& places, const QFontMetrics& metrics, QPushButton* sample)
+{
+    QStyle* style = sample->style();
+    const int buttonPadding = 2
+        * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, sample)
+            + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, sample));
+    double scale = static_cast<double>(metrics.height()) / kDesignItemHeight;
+    for (const TPlace& place : places) {
+        if (auto* button = qobject_cast<QPushButton*>(place.widget)) {
+            const int wanted = metrics.horizontalAdvance(button->text()) + buttonPadding;
+            scale = std::max(scale, static_cast<double>(wanted) / place.width);
+            scale = std::max(scale, static_cast<double>(metrics.height() + 6) / place.height);
+        }
+    }
+    return std::max(scale, 1.0);
+}
+
 TCCUser* RecordOf(TObject* object)
 {
     return dynamic_cast<TCCUser*>(object);
@@ -210,10 +234,6 @@ void TCrisForm::CreateMenus()
 
 void TCrisForm::LayOutControls()
 {
-    struct TPlace {
-        QWidget* widget;
-        int left, top, width, height; // width 0: a label, as wide as its text
-    };
     const std::vector<TPlace> places = {
         { LUserList, 32, 30, 0, 0 },
         { LTakerList, 200, 30, 0, 0 },
@@ -246,22 +266,9 @@ void TCrisForm::LayOutControls()
     // The pixel places are the layout. Where the font needs more room than the places
     // give a caption, the whole layout grows by one factor rather than cut a caption.
     const QFontMetrics metrics(centralWidget()->font());
-    QStyle* style = BOk->style();
-    const int buttonPadding = 2
-        * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, BOk)
-            + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, BOk));
-    double scale = 1.0;
-    for (const TPlace& place : places) {
-        if (auto* button = qobject_cast<QPushButton*>(place.widget)) {
-            const int wanted = metrics.horizontalAdvance(button->text()) + buttonPadding;
-            scale = std::max(scale, static_cast<double>(wanted) / place.width);
-            scale = std::max(scale, static_cast<double>(metrics.height() + 6) / place.height);
-        }
-    }
-    scale = std::max(scale, static_cast<double>(metrics.height()) / kDesignItemHeight);
+    const double scale = ScaleForCaptions(places, metrics, BOk);
     scale_ = scale;
     const auto scaled = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
-
     for (const TPlace& place : places) {
         if (place.width == 0) {
             place.widget->adjustSize();
