@@ -12,7 +12,7 @@ packages=(
   fonts-dejavu-core fonts-liberation2
   librsvg2-bin gzip
   desktop-file-utils appstream shared-mime-info libglib2.0-bin groff-base groff
-  lintian dpkg-dev file fakeroot
+  lintian dpkg-dev file
 )
 
 missing=()
