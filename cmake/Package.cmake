@@ -9,7 +9,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "secret-gift (Kris Kringle) draw with prin
 set(CPACK_PACKAGE_DESCRIPTION
     "Tinselwick keeps a register of groups and the participants in them, draws for\n"
     "every giver one taker from another group, and prints one letter per giver from\n"
-    "an editable template, and the whole allocation on one page. Documents are kept\n"
+    "an editable template, and the whole allocation as a list. Documents are kept\n"
     "in .kks files.\n"
     "\n"
     "The package holds the desktop program and tinselwick-cli, which shows, draws\n"
