@@ -47,19 +47,27 @@ for file in "$root/unknown-bytes.kks" "$root/document"; do
   [ "$type" = application/x-tinselwick ] || fail "$file is taken for ${type:-nothing}"
 done
 
-# Every command and option the tool offers is completed and in its manual page.
+# Every command and option the tool offers is completed and in its manual page, and
+# the completion offers nothing the tool lacks.
 # shellcheck source=/dev/null
 source "$share/bash-completion/completions/tinselwick-cli"
 manual=$(zcat "$share/man/man1/tinselwick-cli.1.gz" | groff -man -Tutf8 2>/dev/null | sed 's/.\x08//g')
 commands=$("$usr/bin/tinselwick-cli" --help | sed -n '/^Commands:/,/^$/s/^  \([a-z-]*\).*/\1/p')
 [ -n "$commands" ] || fail "no commands listed"
+options_of() { "$usr/bin/tinselwick-cli" "$1" --help | grep -oE '^ +(-[a-z], )?--[a-z-]+' | grep -oE -- '--[a-z-]+'; }
 for command in $commands; do
   [ -n "${_tinselwick_cli_options[$command]+set}" ] || fail "no completion for $command"
   grep -qE "^ +$command " <<<"$manual" || fail "$command is not in the manual page"
-  for option in $("$usr/bin/tinselwick-cli" "$command" --help | grep -oE '^ +(-[a-z], )?--[a-z-]+' | grep -oE -- '--[a-z-]+'); do
+  for option in $(options_of "$command"); do
     [ "$option" = --help ] && continue
     [[ " ${_tinselwick_cli_options[$command]} " =~ \ $option[:\ ] ]] || fail "no completion for $command $option"
     grep -qE -- "(^| )$option( |$)" <<<"$manual" || fail "$command $option is not in the manual page"
+  done
+done
+for command in "${!_tinselwick_cli_options[@]}"; do
+  grep -qx "$command" <<<"$commands" || fail "completion offers $command, which the tool lacks"
+  for spec in ${_tinselwick_cli_options[$command]}; do
+    options_of "$command" | grep -qx -- "${spec%%:*}" || fail "completion offers $command ${spec%%:*}, which the tool lacks"
   done
 done
 echo "installed files: all checks passed"
