@@ -28,7 +28,7 @@ public:
     std::optional<QString> GetOpenFileName(const TFileDialogRequest&) override { return file; }
     std::optional<QString> GetSaveFileName(const TFileDialogRequest&) override { return file; }
     void ShowTopic(const QStringList&, int) override { }
-    std::unique_ptr<TCanvas> OpenJob() override { return nullptr; }
+    std::unique_ptr<TCanvas> OpenJob(const std::string&) override { return nullptr; }
 };
 
 struct TBenchWindow {

@@ -62,10 +62,11 @@ int main(int argc, char* argv[])
     application.SetMessageService(&messages);
     TQtFileDialogService fileDialogs;
     TQtHelpViewer help;
-    // Without a system printer a job goes to a PDF file the user names.
+    // Without a system printer a job goes to a PDF file the user names. Unlike the
+    // document's Save As, this dialog asks before it replaces a file.
     TQtPrinterService printer([&fileDialogs]() -> std::optional<std::string> {
         const std::optional<QString> path = fileDialogs.GetSaveFileName(
-            { QStringLiteral("pdf"), QStringLiteral("PDF Files|*.pdf"), QDir::homePath(), QString() });
+            { QStringLiteral("pdf"), QStringLiteral("PDF Files|*.pdf"), QDir::homePath(), QString(), true });
         if (!path)
             return std::nullopt;
         return QFile::encodeName(*path).toStdString();

@@ -161,6 +161,6 @@ void PrintAllocationList(IPrinterService& printer, const TStringList* participan
 {
     if (participants == nullptr || participants->Count() < 2)
         return;
-    if (const std::unique_ptr<TCanvas> job = printer.OpenJob())
+    if (const std::unique_ptr<TCanvas> job = printer.OpenJob(std::string()))
         PrintAllocationList(*job, participants, groupNames, rows);
 }

@@ -158,6 +158,6 @@ void PrintLetters(IPrinterService& printer, const TStringList* participants,
 {
     if (participants == nullptr || participants->Count() < 2)
         return;
-    if (const std::unique_ptr<TCanvas> job = printer.OpenJob())
+    if (const std::unique_ptr<TCanvas> job = printer.OpenJob(std::string()))
         PrintLetters(*job, participants, templateLines, testLetter, random);
 }

@@ -29,18 +29,15 @@ void CheckText(const std::string& text, std::size_t index, const char* what)
 }
 
 /// What the reader needs to hand the document to the window safely: every participant
-/// carries its record, and every record's group exists.
-void CheckRecords(const TStringList& groupNames, const TStringList& participants)
+/// carries its record. A group number that names no group is kept as it is: documents
+/// written by earlier versions hold such numbers, and the window, the draw and the
+/// prints all cope with them.
+void CheckRecords(const TStringList& participants)
 {
     for (int i = 0; i < participants.Count(); ++i) {
-        const TCCUser* user = UserAt(participants, i);
-        if (user == nullptr)
+        if (UserAt(participants, i) == nullptr)
             throw EInvalidPersistentFileAction("Damaged file: participant " + std::to_string(i + 1) + " ("
                 + participants.Strings(i) + ") has no participant record");
-        if (user->GroupNo < -1 || user->GroupNo >= groupNames.Count())
-            throw EInvalidPersistentFileAction("Damaged file: participant " + participants.Strings(i)
-                + " belongs to group number " + std::to_string(user->GroupNo) + ", but the document has "
-                + std::to_string(groupNames.Count()) + " groups");
     }
 }
 
@@ -64,7 +61,7 @@ TKksDocument ReadDocument(TCCObjectFile& file, TObject* owner)
 
     if (participants->Empty())
         return document;
-    CheckRecords(*groups, *participants);
+    CheckRecords(*participants);
     LinkTakersAfterLoad(*participants);
     document.GroupNames = std::move(groups);
     document.Participants = std::move(participants);

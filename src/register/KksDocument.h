@@ -22,8 +22,8 @@ struct TKksDocument {
 
 /// Reads a whole document into new lists (records get `owner` as Owner and the new list as OwnerList)
 /// and links the takers. Raises the library's errors; nothing outside the result is touched.
-/// A document whose participants lack their records, or name a group the document does
-/// not have, is refused as damaged.
+/// A document whose participants lack their records is refused as damaged; a group number
+/// that names no group is read as it is.
 TKksDocument ReadKksDocument(const std::string& fileName, TObject* owner);
 /// The same, from a stream the caller keeps alive; `name` stands for the file name in messages.
 TKksDocument ReadKksDocument(TStream& stream, const std::string& name, TObject* owner);

@@ -8,6 +8,7 @@
 #include "print/Letters.h"
 #include "register/CCUser.h"
 #include "ui/CCAbout.h"
+#include "ui/FileErrorText.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -378,7 +379,7 @@ void TCrisForm::changeEvent(QEvent* event)
 
 // ---- Lists ------------------------------------------------------------------------
 
-void TCrisForm::RefreshLists()
+void TCrisForm::RefreshLists(TAlignedSelection aligned)
 {
     std::vector<TListLine> groups;
     if (GroupNames) {
@@ -420,15 +421,15 @@ void TCrisForm::RefreshLists()
             MGivers->SetTopIndex(selected - 4); // the selection shows as the fifth visible line
         MTakers->SetTopIndex(MGivers->TopIndex());
     } else {
-        const int unassigned = MTakers->IndexOf(kNotAssignedLine);
-        MTakers->SetItemIndex(unassigned);
-        if (unassigned >= 0) {
-            MGivers->SetItemIndex(unassigned);
-        } else {
-            // Nothing to point at: keep the participant last clicked or added selected,
-            // so that Edit and Delete find it.
-            MGivers->SetItemIndex(CurrentParticipant != nullptr ? MGivers->IndexOfObject(CurrentParticipant) : -1);
-        }
+        const int current = CurrentParticipant != nullptr ? MGivers->IndexOfObject(CurrentParticipant) : -1;
+        // The participant the user just picked stays picked, so that Edit and Delete act
+        // on that one; any other rebuild points at the first participant left without a
+        // taker, or, with none left, keeps the participant last clicked or added.
+        int line = MTakers->IndexOf(kNotAssignedLine);
+        if ((aligned == TAlignedSelection::PickedParticipant && current >= 0) || line < 0)
+            line = current;
+        MTakers->SetItemIndex(line);
+        MGivers->SetItemIndex(line);
     }
 
     EnableCommands(true);
@@ -439,7 +440,8 @@ void TCrisForm::EnableCommands(bool enable)
 {
     for (QPushButton* button : CommandButtons())
         button->setEnabled(enable);
-    if (!enable)
+    // Under the shown memo a focused button would take Enter unseen.
+    if (!enable || !MNotes->isHidden())
         return;
     if (EditMode == emNewGroup)
         BNewGroup->setFocus(Qt::OtherFocusReason);
@@ -476,11 +478,17 @@ void TCrisForm::BGoClick(QObject*)
 
 // ---- Printing -------------------------------------------------------------------------
 
+std::unique_ptr<TCanvas> TCrisForm::OpenPrintJob()
+{
+    // A job printed to a file must not land on the open document.
+    return WithFileErrors(CurrentFileName, [this] { return services_.Printer.OpenJob(CurrentFileName); });
+}
+
 void TCrisForm::BPrintClick(QObject* sender)
 {
     if (!Participants || Participants->Count() < 2)
         return;
-    const std::unique_ptr<TCanvas> canvas = services_.Printer.OpenJob();
+    const std::unique_ptr<TCanvas> canvas = OpenPrintJob();
     if (!canvas)
         return;
     PrintLetters(*canvas, Participants.get(), TemplateLines(), sender == BOneLetter, services_.Random);
@@ -490,7 +498,7 @@ void TCrisForm::BTestClick(QObject*)
 {
     if (!Participants || Participants->Count() < 2)
         return;
-    const std::unique_ptr<TCanvas> canvas = services_.Printer.OpenJob();
+    const std::unique_ptr<TCanvas> canvas = OpenPrintJob();
     if (!canvas)
         return;
     std::vector<const TCCUser*> rows;
@@ -521,8 +529,39 @@ void TCrisForm::BEditNotesClick(QObject*)
     // label does not peek out beside the memo, and a screen reader does not offer them.
     for (QLabel* label : { LUserList, LTakerList, LGroupList })
         label->setVisible(!shown);
+    SetCoveredControlsInert(shown);
     BEditNotes->setText(shown ? QStringLiteral("End Edit") : QStringLiteral("Edit Notes"));
-    EnableCommands(!shown);
+    // The commands stay disabled while the edit panel is open, whatever the memo does.
+    EnableCommands(!shown && PEdit->isHidden());
+}
+
+std::vector<QWidget*> TCrisForm::CoveredByMemo() const
+{
+    return { MGivers, MTakers, MGroups, BNewPart, BEditPart, BDelPart, BNewGroup, BEditGroup, BDelGroup, BGo };
+}
+
+void TCrisForm::SetCoveredControlsInert(bool inert)
+{
+    // A control under the memo must not act unseen, whether or not it is enabled (a
+    // Retrieve enables the commands while the memo stays shown): it leaves the tab
+    // chain, and a click on it (or on the groups list's edge beside the memo) passes
+    // through it.
+    if (inert && coveredFocus_.empty()) {
+        QWidget* focused = focusWidget();
+        for (QWidget* covered : CoveredByMemo()) {
+            coveredFocus_.emplace_back(covered, covered->focusPolicy());
+            covered->setFocusPolicy(Qt::NoFocus);
+            covered->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+            if (covered == focused || covered->isAncestorOf(focused))
+                BEditNotes->setFocus(Qt::OtherFocusReason);
+        }
+    } else if (!inert) {
+        for (const auto& [covered, policy] : coveredFocus_) {
+            covered->setFocusPolicy(policy);
+            covered->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+        }
+        coveredFocus_.clear();
+    }
 }
 
 void TCrisForm::FormActivate(QObject*)

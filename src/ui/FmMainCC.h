@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TCCUser;
@@ -108,13 +109,18 @@ public:
 
     /// The ten command buttons that the edit panel and the template editor disable.
     std::vector<QPushButton*> CommandButtons() const;
+    /// The lists and command buttons that the shown template memo lies over.
+    std::vector<QWidget*> CoveredByMemo() const;
     /// The uniform factor by which the pixel layout was enlarged to fit the font (1 or more).
     double LayoutScale() const { return scale_; }
 
     // ---- Operations the commands share -----------------------------------------
+    /// What a rebuild selects in aligned mode: the first unassigned line, or (after the
+    /// user picked a participant) that participant's line.
+    enum class TAlignedSelection { FirstUnassigned, PickedParticipant };
     /// Rebuilds the three lists from GroupNames and Participants, sets the selection for
     /// the takers list's display mode, enables the commands and closes the edit panel.
-    void RefreshLists();
+    void RefreshLists(TAlignedSelection aligned = TAlignedSelection::FirstUnassigned);
     void EnableCommands(bool enable);
     /// Destroys both lists and every record, forgets CurrentParticipant, rebuilds.
     void ClearDocument();
@@ -185,6 +191,12 @@ private:
     void Bind(QAbstractButton* button, void (TCrisForm::*handler)(QObject*));
     void Bind(QAction* action, void (TCrisForm::*handler)(QObject*));
 
+    /// While the memo is shown its covered controls take no focus and no click.
+    void SetCoveredControlsInert(bool inert);
+
+    /// A print job that will not write over the document's file; nullptr when cancelled.
+    std::unique_ptr<TCanvas> OpenPrintJob();
+
     void OkNewGroup();
     void OkNewParticipant();
     void OkEditGroup();
@@ -196,6 +208,7 @@ private:
     TAboutCC* about_ = nullptr;
     QStringList helpFiles_;
     double scale_ = 1.0;
+    std::vector<std::pair<QWidget*, Qt::FocusPolicy>> coveredFocus_; ///< policies to restore when the memo goes
 };
 
 /// The top-level error display's text: the message with a full stop appended when its

@@ -6,6 +6,7 @@
 #include "register/CCUser.h"
 #include "ui/NameRules.h"
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 
@@ -32,7 +33,7 @@ void TCrisForm::MGiversClick(QObject*)
     const int index = MGivers->ItemIndex();
     if (index >= 0)
         CurrentParticipant = RecordOf(MGivers->Object(index));
-    RefreshLists();
+    RefreshLists(index >= 0 ? TAlignedSelection::PickedParticipant : TAlignedSelection::FirstUnassigned);
 }
 
 // ---- Opening commands -------------------------------------------------------------
@@ -279,17 +280,24 @@ void TCrisForm::BDelGroupClick(QObject*)
         ErrorBox("Select Group to edit");
     } else if (GroupNames && selected < GroupNames->Count()) {
         CurrentGroup = CutText(GroupNames->Strings(selected), kCurrentGroupCapacity);
+        int highestInUse = -1;
         if (Participants) {
             for (int i = 0; i < Participants->Count(); ++i) {
                 const TCCUser* user = UserAt(*Participants, i);
-                if (user != nullptr && user->GroupNo == selected)
+                if (user == nullptr)
+                    continue;
+                if (user->GroupNo == selected)
                     throw std::runtime_error("Group with Participants cannot be deleted");
+                highestInUse = std::max(highestInUse, user->GroupNo);
             }
         }
         // Later groups keep their numbers: the entry stays as a placeholder, and only a
-        // trailing run of placeholders goes.
+        // trailing run of placeholders goes. A placeholder that still has members (a
+        // participant added to a "." line) stays, or its members would name a group the
+        // document does not have.
         GroupNames->SetString(selected, kDeletedGroupPlaceholder);
-        while (!GroupNames->Empty() && GroupNames->Strings(GroupNames->Count() - 1) == kDeletedGroupPlaceholder)
+        while (GroupNames->Count() - 1 > highestInUse
+            && GroupNames->Strings(GroupNames->Count() - 1) == kDeletedGroupPlaceholder)
             GroupNames->Delete(GroupNames->Count() - 1);
     }
     ClearAssignments();

@@ -12,6 +12,7 @@
 #include "platform/PosixFile.h"
 #include "platform/gui/QtAnsi.h"
 #include "register/KksDocument.h"
+#include "ui/FileErrorText.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -34,37 +35,6 @@ const QString kSaveFilter = QStringLiteral("Tinselwick Files  *.KKS|*.KKS|All Fi
 std::string NativeFullPath(const QString& chosen)
 {
     return platform::FullPathName(QFile::encodeName(chosen).toStdString());
-}
-
-/// The error display shows a message as Windows-1252 text, while a path in the
-/// message is in the file system's encoding. The path is put into the message's
-/// own encoding where every character of it has a byte there; otherwise the
-/// message is left as it is.
-std::string WithDisplayablePath(std::string message, const std::string& nativePath)
-{
-    if (nativePath.empty())
-        return message;
-    const std::optional<std::string> shown = QStringToAnsi(QFile::decodeName(QByteArray::fromStdString(nativePath)));
-    if (!shown || *shown == nativePath)
-        return message;
-    for (std::size_t at = message.find(nativePath); at != std::string::npos;
-         at = message.find(nativePath, at + shown->size()))
-        message.replace(at, nativePath.size(), *shown);
-    return message;
-}
-
-/// Runs one file step; an error leaves it with the file's name readable in its message.
-template <typename TStep> auto WithFileErrors(const std::string& nativePath, TStep&& step) -> decltype(step())
-{
-    try {
-        return step();
-    } catch (const std::exception& error) {
-        const std::string message = error.what();
-        std::string shown = WithDisplayablePath(message, nativePath);
-        if (shown == message)
-            throw;
-        throw std::runtime_error(std::move(shown));
-    }
 }
 
 } // namespace

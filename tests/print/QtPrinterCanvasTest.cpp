@@ -14,6 +14,8 @@
 
 #include <regex>
 
+#include <unistd.h>
+
 using namespace testsupport;
 
 namespace {
@@ -168,14 +170,14 @@ TEST_F(QtPrinterCanvasTest, ServiceWithoutPrinterAsksForAPdfOncePerJob)
         },
         [] { return QPrinterInfo(); });
 
-    EXPECT_EQ(service.OpenJob(), nullptr) << "a cancelled question is no job";
+    EXPECT_EQ(service.OpenJob(""), nullptr) << "a cancelled question is no job";
     EXPECT_EQ(asked, 1);
 
     answer = PathOf("letters.pdf");
     auto people = MakeParticipants({ { "ANN", "SMITH" }, { "BOB", "LEE" }, { "CY", "OH" } });
     AssignInCircle(*people);
     {
-        std::unique_ptr<TCanvas> job = service.OpenJob();
+        std::unique_ptr<TCanvas> job = service.OpenJob(PathOf("party.kks"));
         ASSERT_NE(job, nullptr);
         EXPECT_EQ(asked, 2);
         TRandomSource random(1);
@@ -186,6 +188,19 @@ TEST_F(QtPrinterCanvasTest, ServiceWithoutPrinterAsksForAPdfOncePerJob)
     EXPECT_NE(PdfText(*answer, 3).find("You have been assigned ANN SMITH"), std::string::npos);
     EXPECT_EQ(PdfText(*answer, 2).find("ANN SMITH"), std::string::npos);
     EXPECT_EQ(dir.Entries(), std::vector<std::string> { "letters.pdf" }) << "nothing left beside the file";
+}
+
+TEST_F(QtPrinterCanvasTest, APdfIsNeverWrittenOverTheOpenDocument)
+{
+    const std::string document = PathOf("party.kks");
+    WriteFileBytes(document, { 'K' });
+    ASSERT_EQ(0, ::symlink(document.c_str(), PathOf("link.pdf").c_str()));
+    for (const std::string& name : { document, PathOf("link.pdf") }) {
+        TQtPrinterService service([name] { return std::optional(name); }, [] { return QPrinterInfo(); });
+        EXPECT_EQ("The PDF file would replace the document " + document,
+            MessageOf<EPrintError>([&] { service.OpenJob(document); }));
+    }
+    EXPECT_EQ(Bytes { 'K' }, ReadFileBytes(document));
 }
 
 } // namespace

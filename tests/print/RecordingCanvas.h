@@ -81,7 +81,7 @@ public:
     int Opened = 0;
     bool Cancel = false;
 
-    std::unique_ptr<TCanvas> OpenJob() override
+    std::unique_ptr<TCanvas> OpenJob(const std::string&) override
     {
         ++Opened;
         return Cancel ? nullptr : std::make_unique<TJob>(Canvas);

@@ -68,6 +68,28 @@ TEST_F(DrawButtonTest, FailureShowsTheRebuiltAlignedListsBehindTheMessage)
     EXPECT_TRUE(CommandsEnabled());
 }
 
+TEST_F(DrawButtonTest, AfterAFailedDrawEditAndDeleteActOnTheParticipantClicked)
+{
+    Register({ { "c", 3 }, { "big", 7 }, { "d", 2 } });
+    F().BGo->click(); // seven of twelve in one group: the draw fails
+    const int firstUnassigned = F().MGivers->ItemIndex();
+    const auto clickLine = [this](int line) { // "2 BIG5 X" is line 8
+        const QModelIndex index = F().MGivers->model()->index(line, 0);
+        F().MGivers->scrollTo(index);
+        QTest::mouseClick(F().MGivers->viewport(), Qt::LeftButton, {}, F().MGivers->visualRect(index).center());
+    };
+    clickLine(8);
+    ASSERT_NE(8, firstUnassigned);
+    QTest::keyClick(F().MGivers, Qt::Key_Down);
+    F().BEditPart->click();
+    EXPECT_EQ("BIG6", F().EFirstName->text());
+    F().BCancel->click(); // any other command points at the first unassigned line again
+    EXPECT_EQ(firstUnassigned, F().MGivers->ItemIndex());
+    clickLine(8);
+    F().BDelPart->click();
+    EXPECT_EQ(nullptr, Participant("BIG5X"));
+}
+
 TEST_F(DrawButtonTest, FailedThenSuccessfulDrawIsSortedAgain)
 {
     Register({ { "a", 1 }, { "b", 3 } });

@@ -100,11 +100,13 @@ public:
     enum class TAnswer { Job, Cancel, Fail };
     TAnswer answer = TAnswer::Job;
     int jobsOpened = 0;
+    std::string documentFile; ///< what the last job was told it must not replace
     std::vector<std::string> log; ///< "begin", "page", "end", "text:<TEXT>"
 
-    std::unique_ptr<TCanvas> OpenJob() override
+    std::unique_ptr<TCanvas> OpenJob(const std::string& document) override
     {
         ++jobsOpened;
+        documentFile = document;
         if (answer == TAnswer::Fail)
             throw EPrintError("No printer available");
         if (answer == TAnswer::Cancel)

@@ -68,6 +68,28 @@ TEST_F(FileCommandsTest, TheCommandLineToolShowsWhatTheProgramSaved)
     EXPECT_EQ(shown["groups"].toArray().at(3).toString(), ".");
 }
 
+TEST_F(FileCommandsTest, TheMemberOfAPlaceholderKeepsItAndTheDocumentReadsBackEverywhere)
+{
+    for (const char* group : { "A", "B", "C" })
+        AddGroup(group);
+    ClickLine(F().MGroups, 1);
+    F().BDelGroup->click();
+    ClickLine(F().MGroups, 1); // the "." line
+    AddParticipant("DOT", "KAY");
+    ClickLine(F().MGroups, 2);
+    F().BDelGroup->click();
+    EXPECT_EQ((Strings { "A", "." }), Lines(F().MGroups));
+    ClickLine(F().MGroups, 0);
+    AddParticipant("ANN", "LEE");
+    SaveAs(Path("party.kks"));
+    const TFormState saved = State();
+    NewForm();
+    Retrieve(Path("party.kks"));
+    EXPECT_EQ(saved.giverLines, State().giverLines);
+    for (const char* command : { "show", "draw" })
+        EXPECT_EQ(0, RunCli({ command, Path("party.kks") }).exitCode) << command;
+}
+
 TEST_F(FileCommandsTest, TheProgramRetrievesADrawMadeByTheCommandLineTool)
 {
     BuildSmallRegister();

@@ -76,13 +76,6 @@ TEST_F(FileCommandsFaults, AFileThatCannotBeReadLeavesTheWindowAsItWas)
     WriteBytes(truncated, goodDocument.left(goodDocument.size() / 2));
     const QString pipe = Path("pipe.kks");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
-    const QString unknownGroup = Path("unknown-group.kks");
-    // ANN's GroupNo (offset 8 + groups list + entry + object header + names) made 7.
-    QByteArray patched = goodDocument;
-    const int annGroup = patched.indexOf("ANNSMITH") + 8 + 2 + 2 + 31 + 31;
-    ASSERT_EQ(patched.mid(annGroup, 4), QByteArray("\0\0\0\0", 4));
-    patched[annGroup] = 7;
-    WriteBytes(unknownGroup, patched);
 
     struct TCase {
         QString path;
@@ -98,7 +91,6 @@ TEST_F(FileCommandsFaults, AFileThatCannotBeReadLeavesTheWindowAsItWas)
         { neverClosed, "Unregistered Object on Stream Ref No=0  " },
         { truncated, {} },
         { pipe, "File Open Failed::Cannot open the file: it is a named pipe::" + pipe + "." },
-        { unknownGroup, {} },
     };
     // Held as another program holding it for writing would.
     const platform::TPosixFile holder

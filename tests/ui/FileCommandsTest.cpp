@@ -181,11 +181,7 @@ TEST_F(FileCommandsTest, IncompleteDocumentsAreReportedAndLeaveNoRegister)
                 F().BCancel->click();
             },
             true },
-        { "every participant and group deleted",
-            [this] {
-                AddAndDeleteEverything();
-            },
-            false },
+        { "every participant and group deleted", [this] { AddAndDeleteEverything(); }, false },
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -4,9 +4,17 @@
 #include "ui/NameRules.h"
 #include "platform/gui/FileDialogService.h"
 #include "platform/gui/QtAnsi.h"
+#include "platform/gui/QtFileDialogService.h"
 #include "ui/FmMainCC.h"
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <utility>
 
@@ -89,6 +97,32 @@ TEST(QtNameFilters, EveryDescriptionKeepsItsTextAndGetsItsPattern)
     };
     for (const auto& [filter, expected] : cases)
         EXPECT_EQ(QString::fromLatin1(expected), QtNameFilters(QString::fromLatin1(filter))) << filter;
+}
+
+TEST(QtFileDialogService, TheSaveDialogAsksBeforeReplacingAFileOnlyWhenTheRequestSaysSo)
+{
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("letters.pdf"))).open(QIODevice::WriteOnly);
+    for (const bool confirm : { true, false }) {
+        // The user types the existing file's name and answers No if asked; then cancels.
+        int questions = 0, accepts = 0;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                ++questions;
+                question->button(QMessageBox::No)->click();
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("letters.pdf"));
+                // Queued, so that this timer goes on firing while a question is open.
+                QMetaObject::invokeMethod(dialog, accepts++ == 0 ? "accept" : "reject", Qt::QueuedConnection);
+            }
+        });
+        user.start(20);
+        const std::optional<QString> chosen = TQtFileDialogService().GetSaveFileName(
+            { QStringLiteral("pdf"), QStringLiteral("PDF|*.pdf"), dir.path(), QString(), confirm });
+        EXPECT_EQ(confirm ? 1 : 0, questions);
+        EXPECT_EQ(!confirm, chosen.has_value());
+    }
 }
 
 } // namespace

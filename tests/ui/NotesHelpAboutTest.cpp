@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include <set>
+
 namespace {
 
 // ---- The template memo --------------------------------------------------------------
@@ -36,6 +38,28 @@ TEST_F(FormTest, EditNotesShowsTheMemoAndDisablesTheCommandsUntilEndEdit)
     EXPECT_EQ("Edit Notes", F().BEditNotes->text());
     EXPECT_TRUE(CommandsEnabled());
     EXPECT_EQ(DefaultTemplateLines(), F().TemplateLines());
+}
+
+TEST_F(FormTest, NothingUnderTheShownMemoTakesTheFocusOrAClickEvenWhenEnabled)
+{
+    Register({ { "a", 2 }, { "b", 2 } });
+    F().BNewGroup->click(); // the open edit panel keeps the commands disabled through Edit Notes twice
+    F().BEditNotes->click();
+    F().BEditNotes->click();
+    EXPECT_TRUE(CommandsAre(false));
+    F().BCancel->click();
+    F().MGivers->setFocus();
+    F().BEditNotes->click();
+    F().RefreshLists(); // as Retrieve does: the commands come back while the memo stays
+    // A click on the groups list's edge beside the memo, then Tab round the window.
+    const QPoint edge = F().MGroups->mapTo(form.get(), QPoint(F().MGroups->width() - 10, 8));
+    QTest::mouseClick(F().windowHandle(), Qt::LeftButton, {}, edge);
+    std::set<QWidget*> reached;
+    for (int i = 0; i < 30; ++i, QTest::keyClick(F().focusWidget(), Qt::Key_Tab))
+        reached.insert(F().focusWidget());
+    for (QWidget* covered : F().CoveredByMemo())
+        EXPECT_EQ(0u, reached.count(covered)) << covered->objectName().toStdString();
+    EXPECT_EQ(-1, F().MGroups->ItemIndex());
 }
 
 TEST_F(FormTest, MemoCoversTheListsButNotItsButtonOrThePrintButtons)

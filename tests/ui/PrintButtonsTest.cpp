@@ -59,9 +59,12 @@ TEST_F(PrintButtonsTest, NothingIsPrintedWithoutTwoParticipantsOrAPrinterAndFail
         printer.jobsOpened = 0;
         printer.answer = c.answer;
         c.build();
+        F().CurrentFileName = "/home/ann/party.kks";
+        printer.documentFile.clear();
         for (QPushButton* button : { F().BPrint, F().BOneLetter, F().BTest })
             button->click();
         EXPECT_EQ(c.jobs, printer.jobsOpened);
+        EXPECT_EQ(c.jobs > 0 ? F().CurrentFileName : "", printer.documentFile) << "the job must spare the document";
         EXPECT_TRUE(printer.log.empty());
         EXPECT_EQ(c.shown, messages.shown);
         EXPECT_TRUE(CommandsEnabled());

@@ -13,6 +13,7 @@ struct TFileDialogRequest {
     QString Filter;
     QString InitialFolder; ///< empty: the dialog's own choice
     QString FileName; ///< preset name, may be empty
+    bool ConfirmOverwrite = false; ///< save dialog: ask before an existing file is replaced
 };
 
 class IFileDialogService {
@@ -21,7 +22,7 @@ public:
     /// The chosen file's full path, or nothing when the user cancelled. The file need not exist.
     virtual std::optional<QString> GetOpenFileName(const TFileDialogRequest& request) = 0;
     /// The chosen file's full path, or nothing when the user cancelled. An existing file is
-    /// chosen without a question about replacing it.
+    /// chosen without a question about replacing it unless the request asks for one.
     virtual std::optional<QString> GetSaveFileName(const TFileDialogRequest& request) = 0;
 };
 

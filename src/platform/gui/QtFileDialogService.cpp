@@ -38,8 +38,7 @@ std::optional<QString> TQtFileDialogService::Run(const TFileDialogRequest& reque
     dialog.setFileMode(QFileDialog::AnyFile);
     // Qt's own dialog everywhere: the same behaviour with or without a desktop.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    if (save)
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && request.ConfirmOverwrite));
     dialog.setDefaultSuffix(request.DefaultExtension);
     if (!request.Filter.isEmpty())
         dialog.setNameFilter(QtNameFilters(request.Filter));

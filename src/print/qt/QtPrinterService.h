@@ -22,8 +22,8 @@ public:
         TAskPdfPath askPdfPath, TFindDefaultPrinter findDefaultPrinter = &QPrinterInfo::defaultPrinter);
 
     /// A job on the default printer, else on the PDF file the user names; nullptr when
-    /// the user cancels the question.
-    std::unique_ptr<TCanvas> OpenJob() override;
+    /// the user cancels the question. A PDF named as `documentFile` is refused.
+    std::unique_ptr<TCanvas> OpenJob(const std::string& documentFile) override;
 
 private:
     TAskPdfPath askPdfPath_;
