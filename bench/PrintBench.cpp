@@ -1,11 +1,13 @@
 // The letters and the allocation list for registers of n participants: on Qt's PDF
-// printer at 600 dpi (the whole job, file included), and on a canvas that only
-// counts, which isolates the layout and template expansion from Qt's drawing.
+// printer at 600 dpi (the whole job, file included), as one PDF file per giver, and on
+// a canvas that only counts, which isolates the layout and template expansion from
+// Qt's drawing.
 
 #include "BenchSupport.h"
 #include "print/AllocationList.h"
 #include "print/DefaultTemplate.h"
 #include "print/Letters.h"
+#include "print/qt/LetterFiles.h"
 #include "print/qt/QtPrinterCanvas.h"
 
 #include <QGuiApplication>
@@ -61,6 +63,19 @@ void LettersToPdf(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(LettersToPdf)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Each run writes every file anew over the last run's, as --pdf-dir --force does.
+void LetterFilesToFolder(benchmark::State& state)
+{
+    const auto participants = MakeRegister(static_cast<int>(state.range(0)));
+    const bench::TScratchFolder scratch;
+    const std::string folder = scratch.File("letters");
+    const std::vector<TLetterFile> files = PlanLetterFiles(*participants, folder);
+    for (auto _ : state)
+        WriteLetterFiles(folder, files, *participants, DefaultTemplateLines(), 600);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(LetterFilesToFolder)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void AllocationListToPdf(benchmark::State& state)
 {

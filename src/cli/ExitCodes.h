@@ -8,7 +8,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDocumentError = 1; // the document or a file failed
 inline constexpr int kExitUsageError = 2; // the command line was wrong
 // Somebody has no taker: a draw with no solution (its partial result is saved all the
-// same, as the window's Save would store it).
+// same, as the window's Save would store it), or letters files that such givers could
+// not have (the others' are written).
 inline constexpr int kExitDrawIncomplete = 3;
 
 } // namespace cli

@@ -1,6 +1,7 @@
-// tinselwick-cli letters FILE --pdf OUT [--test [--seed N]] and list FILE --pdf OUT:
-// the letters and the allocation list of a document, laid out exactly as the desktop
-// program prints them, on A4 sheets of a PDF file at 600 dpi. The document is only read.
+// tinselwick-cli letters FILE --pdf OUT [--test [--seed N]], letters FILE --pdf-dir DIR
+// [--force] [--test [--seed N]] and list FILE --pdf OUT: the letters and the allocation
+// list of a document, laid out exactly as the desktop program prints them, on A4 sheets
+// of PDF files at 600 dpi. The document is only read.
 
 #include "cli/CliCommand.h"
 #include "draw/Random.h"
@@ -8,14 +9,17 @@
 #include "print/AllocationList.h"
 #include "print/DefaultTemplate.h"
 #include "print/Letters.h"
+#include "print/qt/LetterFiles.h"
 #include "print/qt/QtPrinterCanvas.h"
 #include "register/CCUser.h"
 #include "register/KksDocument.h"
 
+#include <QFile>
 #include <QGuiApplication>
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace cli {
@@ -58,6 +62,71 @@ namespace {
         return document;
     }
 
+    bool SameFile(const std::string& a, const std::string& b)
+    {
+        std::error_code ignored;
+        return std::filesystem::equivalent(a, b, ignored);
+    }
+
+    /// The folder for --pdf-dir, checked against the options it does not go with.
+    QString RequirePdfFolder(
+        const QCommandLineParser& parser, const QCommandLineOption& pdfDir, const TSharedOptions& options)
+    {
+        if (!parser.isSet(pdfDir)) {
+            if (options.force)
+                throw EUsageError("--force goes with --pdf-dir only");
+            return QString();
+        }
+        if (options.pdf)
+            throw EUsageError("Write either one PDF file (--pdf) or a folder of them (--pdf-dir)");
+        if (parser.value(pdfDir).isEmpty())
+            throw EUsageError("Name the folder to write with --pdf-dir DIR");
+        return parser.value(pdfDir);
+    }
+
+    /// --pdf-dir: a file for each giver with a taker (or for the test letter's giver alone);
+    /// nothing at all while any of them exists, unless forced. Givers without a taker get
+    /// none and are named on standard error.
+    int WriteLetterFolder(TInvocation& invocation, const QString& dir, bool force, const std::string& documentName,
+        const TKksDocument& document, const std::vector<std::string>& lines, std::optional<int> testIndex)
+    {
+        const TCCUser* testGiver = testIndex ? UserAt(*document.Participants, *testIndex) : nullptr;
+        std::vector<TLetterFile> files;
+        QStringList withoutTaker;
+        for (TLetterFile& file : PlanLetterFiles(*document.Participants, NativePath(dir))) {
+            if (testGiver != nullptr && file.Giver != testGiver)
+                continue;
+            if (file.Giver->Taker == nullptr)
+                withoutTaker << Display(file.Giver->SpacedName());
+            else if (SameFile(file.Path, documentName))
+                throw EUsageError("A letter would replace the document " + documentName);
+            else
+                files.push_back(std::move(file));
+        }
+        const std::vector<std::string> existing = ExistingLetterFiles(files);
+        if (!existing.empty() && !force) {
+            std::string message = "Nothing written: these files exist already (--force replaces them):";
+            for (const std::string& path : existing)
+                message += "\n  " + path;
+            throw std::runtime_error(message);
+        }
+        if (!files.empty()) {
+            const auto application = StartPrinting(invocation);
+            WriteLetterFiles(NativePath(dir), files, *document.Participants, lines, kPdfDotsPerInch);
+        }
+        const auto count = static_cast<int>(files.size());
+        if (testIndex && count == 1)
+            WriteOut(QString("Test letter for entry %1 (%2) written to %3\n")
+                         .arg(*testIndex + 1)
+                         .arg(Display(testGiver->SpacedName()), QFile::decodeName(files.front().Path.c_str())));
+        else
+            WriteOut(QString("%1 letter%2 written to %3\n").arg(count).arg(count == 1 ? "" : "s", dir));
+        if (withoutTaker.isEmpty())
+            return kExitOk;
+        WriteErr("No letter for these givers, who have no taker:\n  " + withoutTaker.join("\n  ") + "\n");
+        return kExitDrawIncomplete;
+    }
+
     int RecordCount(const TStringList& participants)
     {
         int count = 0;
@@ -72,17 +141,23 @@ namespace {
 int RunLettersCommand(TInvocation& invocation)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription("Prints one letter per participant, or the test letter, to a PDF file.");
+    parser.setApplicationDescription(
+        "Prints one letter per participant, or the test letter, to a PDF file or to a PDF file per giver.");
+    const QCommandLineOption pdfDir("pdf-dir",
+        "Writes each giver's letter to a file of its own in DIR (created when missing), named after the giver: "
+        "FIRST LAST.pdf. Givers without a taker get none (exit status 3).",
+        "DIR");
     const QCommandLineOption test("test", "Prints only the test letter, for one participant drawn at random.");
-    parser.addOption(test);
+    parser.addOptions({ pdfDir, test });
     parser.addPositionalArgument("FILE", "The document (.kks) whose letters to print.");
     const std::optional<TSharedOptions> options = ParseArguments(parser, invocation,
-        { { TSharedOption::Pdf, kPdfHelp },
+        { { TSharedOption::Pdf, kPdfHelp }, { TSharedOption::Force, "Replaces files that exist already in DIR." },
             { TSharedOption::Seed, "Starts the random source at N (with --test), for a repeatable draw." } });
     if (!options)
         return kExitOk;
     const std::string fileName = NativePath(RequirePositionals(parser, 1, "one document file").at(0));
-    const QString out = RequirePdf(*options, fileName);
+    const QString folder = RequirePdfFolder(parser, pdfDir, *options);
+    const QString out = folder.isEmpty() ? RequirePdf(*options, fileName) : QString();
     if (options->seed && !parser.isSet(test))
         throw EUsageError("--seed goes with --test only");
 
@@ -99,6 +174,9 @@ int RunLettersCommand(TInvocation& invocation)
     // to tell the user whose letter it is.
     TRandomSource preview = random;
     const int testIndex = static_cast<int>(preview.Next(static_cast<std::uint32_t>(document.Participants->Count())));
+    if (!folder.isEmpty())
+        return WriteLetterFolder(invocation, folder, options->force, fileName, document, lines,
+            parser.isSet(test) ? std::optional<int>(testIndex) : std::nullopt);
 
     const auto application = StartPrinting(invocation);
     {

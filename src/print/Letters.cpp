@@ -153,6 +153,16 @@ void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::v
     canvas.EndDocument();
 }
 
+void PrintGiversLetter(TCanvas& canvas, const TStringList& participants, const std::vector<std::string>& templateLines,
+    const TCCUser& giver)
+{
+    const std::string bodySample = ChooseBodySample(participants, templateLines);
+    canvas.BeginDocument();
+    const TLetterLayout layout = LayOutLetters(canvas, templateLines.size(), bodySample);
+    PrintLetter(canvas, layout, giver, templateLines);
+    canvas.EndDocument();
+}
+
 void PrintLetters(IPrinterService& printer, const TStringList* participants,
     const std::vector<std::string>& templateLines, bool testLetter, TRandomSource& random)
 {

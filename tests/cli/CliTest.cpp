@@ -131,6 +131,9 @@ TEST_F(Cli, WrongCommandLinesAreRefusedWithStatusTwoBeforeAnyFileIsTouched)
             "tinselwick-cli letters: Invalid seed '4294967296'" },
         { { "letters", "--pdf", pdf }, "tinselwick-cli letters: Expected one document file\n" },
         { { "list", doc, "--pdf", pdf, "--test" }, "tinselwick-cli list: Unknown option 'test'.\n" },
+        { { "letters", doc, "--pdf", pdf, "--pdf-dir", dir / "d" },
+            "tinselwick-cli letters: Write either one PDF file (--pdf) or a folder of them (--pdf-dir)\n" },
+        { { "letters", doc, "--pdf", pdf, "--force" }, "tinselwick-cli letters: --force goes with --pdf-dir only\n" },
         { { "list", doc, "--pdf", dir / "./doc.kks" },
             "tinselwick-cli list: The PDF file would replace the document " + doc },
     };

@@ -148,4 +148,64 @@ TEST_F(PrintCommands, UnreadableDocumentOrPdfFolderFails)
     EXPECT_NE(run.err.find(nowhere), std::string::npos) << run.err;
 }
 
+/// The file names in a folder, sorted.
+std::vector<std::string> Listed(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(PrintCommands, PdfDirWritesEachGiversPageUnderTheirNameAndNeverHalfARun)
+{
+    // Names that meet once "/" and control characters are replaced, namesakes apart from
+    // letter case, and ANN SMITH (entry 4) without a taker, who still counts for numbering.
+    TStringList groups;
+    groups.Add("A");
+    groups.Add("B");
+    auto people = MakeParticipants({ { "ZO\xCB", "WEST", 0 }, { "A/B", "C\x01", 1 }, { "A_B", "C_", 0 },
+        { "ANN", "SMITH", 1 }, { "ann", "smith", 0 } });
+    for (int giver : { 0, 2, 4 })
+        UserAt(*people, giver)->SetTaker(UserAt(*people, 1));
+    UserAt(*people, 1)->SetTaker(UserAt(*people, 0));
+    const std::string document = PathOf("namesakes.kks");
+    WriteKksDocument(document, groups, *people, { "Dear [M]", "You give to [G]" });
+    ASSERT_EQ(Cli({ "letters", document, "--pdf", PathOf("all.pdf") }).exitCode, 0);
+    const std::vector<std::string> names { "ZOË WEST.pdf", "A_B C_.pdf", "A_B C_ (2).pdf", "", "ann smith (2).pdf" };
+    const std::vector<std::string> written { "A_B C_ (2).pdf", "A_B C_.pdf", "ZOË WEST.pdf", "ann smith (2).pdf" };
+
+    const fs::path folder = dir.Path() / "letters";
+    TCliRun run = Cli({ "letters", document, "--pdf-dir", folder.string() });
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.err.find("\n  ANN SMITH\n"), std::string::npos) << run.err;
+    ASSERT_EQ(Listed(folder), written);
+    for (std::size_t entry = 0; entry < names.size(); ++entry) {
+        if (names[entry].empty())
+            continue;
+        EXPECT_EQ(PdfText((folder / names[entry]).string()), PdfText(PathOf("all.pdf"), int(entry) + 1));
+    }
+
+    // Seed 7 draws entry 2: its file alone, and in the full folder a refusal naming it.
+    ASSERT_EQ(TRandomSource(7).Next(5), 1u);
+    const fs::path one = dir.Path() / "one";
+    run = Cli({ "letters", document, "--pdf-dir", one.string(), "--test", "--seed", "7" });
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Listed(one), std::vector<std::string> { names[1] });
+    run = Cli({ "letters", document, "--pdf-dir", folder.string(), "--test", "--seed", "7" });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("exist already"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(names[1]), std::string::npos) << run.err;
+    EXPECT_EQ(Cli({ "letters", document, "--pdf-dir", folder.string(), "--force" }).exitCode, 3);
+    EXPECT_EQ(Listed(folder), written);
+
+    // A folder in the way of the last file fails the run after the others were written:
+    // they go again, and no staged file is left.
+    const fs::path blocked = dir.Path() / "blocked";
+    fs::create_directories(blocked / "ann smith (2).pdf");
+    EXPECT_EQ(Cli({ "letters", document, "--pdf-dir", blocked.string(), "--force" }).exitCode, 1);
+    EXPECT_EQ(Listed(blocked), std::vector<std::string> { "ann smith (2).pdf" });
+}
+
 } // namespace

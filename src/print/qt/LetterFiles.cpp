@@ -1,0 +1,162 @@
+#include "print/qt/LetterFiles.h"
+
+#include "platform/Windows1252.h"
+#include "print/Letters.h"
+#include "print/PrinterService.h"
+#include "print/qt/QtPrinterCanvas.h"
+#include "register/CCUser.h"
+
+#include <QHash>
+#include <QSet>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+/// The giver's name as a file name without its extension.
+QString BaseNameOf(const TCCUser& giver)
+{
+    QString name = platform::FromWindows1252(giver.SpacedName());
+    for (QChar& c : name)
+        if (c == u'/' || c.category() == QChar::Other_Control)
+            c = u'_';
+    while (name.endsWith(u' '))
+        name.chop(1);
+    if (name.startsWith(u'.'))
+        name[0] = u'_';
+    return name;
+}
+
+void CreateFolder(const std::string& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw EPrintError("Cannot create the folder \"" + folder + "\": " + error.message());
+}
+
+/// The files a run has written, removed again unless the run ends well.
+class TWrittenFiles {
+public:
+    TWrittenFiles() = default;
+    TWrittenFiles(const TWrittenFiles&) = delete;
+    TWrittenFiles& operator=(const TWrittenFiles&) = delete;
+    ~TWrittenFiles()
+    {
+        if (!kept_)
+            for (const std::string& path : paths_)
+                ::unlink(path.c_str());
+    }
+    void Add(const std::string& path)
+    {
+        const std::lock_guard lock(lock_);
+        paths_.push_back(path);
+    }
+    void Keep() { kept_ = true; }
+
+private:
+    std::mutex lock_;
+    std::vector<std::string> paths_;
+    bool kept_ = false;
+};
+
+/// Prints every letter into its file. The letters are independent jobs, and most of a
+/// job's time goes into the PDF writer's embedding of the face, so the jobs are shared
+/// among threads (Qt paints on printers outside the GUI thread). The first letter is
+/// printed here alone: it loads Qt's printer support, whose first use is not guarded
+/// against threads. The first error stops the others and is raised here.
+void PrintAll(const std::vector<TLetterFile>& files, const TStringList& participants,
+    const std::vector<std::string>& templateLines, int dotsPerInch, TWrittenFiles& written)
+{
+    const auto print = [&](std::size_t i) {
+        const auto canvas = TQtPrinterCanvas::ForPdf(files[i].Path, dotsPerInch);
+        PrintGiversLetter(*canvas, participants, templateLines, *files[i].Giver);
+        written.Add(files[i].Path);
+    };
+    if (files.empty())
+        return;
+    print(0);
+
+    std::atomic<std::size_t> next = 1;
+    std::atomic<bool> failed = false;
+    std::mutex errorLock;
+    std::exception_ptr error;
+    const auto printTheRest = [&] {
+        try {
+            for (std::size_t i = next++; i < files.size() && !failed; i = next++)
+                print(i);
+        } catch (...) {
+            const std::lock_guard lock(errorLock);
+            if (!error)
+                error = std::current_exception();
+            failed = true;
+        }
+    };
+    const auto threadCount = static_cast<std::size_t>(std::clamp(QThread::idealThreadCount(), 1, 8));
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (std::size_t t = 1; t < std::min(threadCount, files.size() - 1); ++t) {
+        threads.emplace_back(QThread::create(printTheRest));
+        threads.back()->start();
+    }
+    printTheRest();
+    for (const auto& thread : threads)
+        thread->wait();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+} // namespace
+
+std::vector<TLetterFile> PlanLetterFiles(const TStringList& participants, const std::string& folder)
+{
+    std::vector<TLetterFile> files;
+    QSet<QString> taken;
+    // The next number to try for each name, so that many namesakes cost one step each.
+    QHash<QString, int> nextNumber;
+    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    for (int i = 0; i < participants.Count(); ++i) {
+        const TCCUser* giver = UserAt(participants, i);
+        if (giver == nullptr)
+            continue;
+        const QString base = BaseNameOf(*giver);
+        const QString key = base.toCaseFolded();
+        QString name = base + QStringLiteral(".pdf");
+        int& number = nextNumber[key];
+        if (number == 0)
+            number = 2;
+        while (taken.contains(name.toCaseFolded()))
+            name = base + QStringLiteral(" (%1).pdf").arg(number++);
+        taken.insert(name.toCaseFolded());
+        files.push_back({ giver, prefix + name.toUtf8().toStdString() });
+    }
+    return files;
+}
+
+std::vector<std::string> ExistingLetterFiles(const std::vector<TLetterFile>& files)
+{
+    std::vector<std::string> existing;
+    for (const TLetterFile& file : files) {
+        std::error_code error;
+        // A link counts even when it leads nowhere: the letter would replace it.
+        if (std::filesystem::symlink_status(file.Path, error).type() != std::filesystem::file_type::not_found)
+            existing.push_back(file.Path);
+    }
+    return existing;
+}
+
+void WriteLetterFiles(const std::string& folder, const std::vector<TLetterFile>& files, const TStringList& participants,
+    const std::vector<std::string>& templateLines, int dotsPerInch)
+{
+    CreateFolder(folder);
+    TWrittenFiles written;
+    PrintAll(files, participants, templateLines, dotsPerInch, written);
+    written.Keep();
+}
