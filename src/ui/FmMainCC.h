@@ -6,6 +6,7 @@
 
 #include "persist/Object.h"
 #include "persist/StringList.h"
+#include "register/NameRules.h"
 #include "ui/FormServices.h"
 #include "ui/ListBox.h"
 #include "ui/TemplateMemo.h"
@@ -40,8 +41,6 @@ enum TEditMode : std::uint8_t {
 
 /// The text of a takers line whose participant has no taker.
 inline constexpr const char* kNotAssignedLine = "!!!!!Not Assigned!!!!!";
-/// The text that stands in GroupNames for a deleted group.
-inline constexpr const char* kDeletedGroupPlaceholder = ".";
 
 /// The edit panel: Enter in one of its fields presses its default button.
 class TEditPanel : public QFrame {
@@ -201,7 +200,8 @@ private:
     void OkNewParticipant();
     void OkEditGroup();
     void OkEditParticipant();
-    std::string CleanedField(const QLineEdit* edit) const;
+    /// The field's text in the code page (the validator lets nothing else in).
+    std::string TypedText(const QLineEdit* edit) const;
     void ErrorBox(const std::string& text);
 
     TFormServices services_;

@@ -4,7 +4,7 @@
 
 #include "platform/gui/QtAnsi.h"
 #include "register/CCUser.h"
-#include "ui/NameRules.h"
+#include "register/NameRules.h"
 
 #include <algorithm>
 #include <memory>
@@ -142,9 +142,9 @@ void TCrisForm::ShowEditPanel()
 
 // ---- Confirming and cancelling -----------------------------------------------------
 
-std::string TCrisForm::CleanedField(const QLineEdit* edit) const
+std::string TCrisForm::TypedText(const QLineEdit* edit) const
 {
-    return CleanName(QStringToAnsiChecked(edit->text()));
+    return QStringToAnsiChecked(edit->text());
 }
 
 void TCrisForm::BOkClick(QObject*)
@@ -172,14 +172,14 @@ void TCrisForm::BOkClick(QObject*)
 
 void TCrisForm::OkNewGroup()
 {
-    const std::string name = CutText(CleanedField(EFirstName), kGroupNameCapacity);
+    const std::string name = CleanGroupName(TypedText(EFirstName));
     if (!GroupNames)
         GroupNames = std::make_unique<TStringList>();
     if (GroupNames->IndexOf(name) >= 0) {
-        ErrorBox("Group " + name + " already exists");
+        ErrorBox(GroupExistsMessage(name));
         return;
     }
-    if (name.empty() || name == kDeletedGroupPlaceholder)
+    if (!IsGroupName(name))
         return;
     GroupNames->Add(name);
     CurrentGroup = CutText(name, kCurrentGroupCapacity);
@@ -187,19 +187,16 @@ void TCrisForm::OkNewGroup()
 
 void TCrisForm::OkNewParticipant()
 {
-    const std::string first = CleanedField(EFirstName);
-    const std::string last = CleanedField(ELastName);
-    // Both names empty would give an empty key, which a saved taker cannot name:
-    // such a participant would come back from a file without its giver's link.
-    if (first.empty() && last.empty())
+    const TParticipantNames names = CleanParticipantNames(TypedText(EFirstName), TypedText(ELastName));
+    if (!names.HasKey())
         return;
     if (!Participants)
         Participants = std::make_unique<TStringList>(true);
     auto user = std::make_unique<TCCUser>(Participants.get(), this);
-    user->SetNames(first, last);
+    user->SetNames(names.first, names.last);
     const std::string key = user->FullName();
     if (Participants->IndexOf(key) >= 0) {
-        ErrorBox("Participant " + key + " already exists");
+        ErrorBox(ParticipantExistsMessage(key));
         return;
     }
     const int group = GroupNames ? GroupNames->IndexOf(CurrentGroup) : -1;
@@ -214,8 +211,8 @@ void TCrisForm::OkNewParticipant()
 
 void TCrisForm::OkEditGroup()
 {
-    const std::string name = CutText(CleanedField(EFirstName), kGroupNameCapacity);
-    if (name.empty() || name == kDeletedGroupPlaceholder)
+    const std::string name = CleanGroupName(TypedText(EFirstName));
+    if (!IsGroupName(name))
         return;
     // Ok can only be reached with a line selected, unless the panel was driven
     // around the buttons; then the old name is as missing as a renamed one.
@@ -228,22 +225,21 @@ void TCrisForm::OkEditGroup()
 
 void TCrisForm::OkEditParticipant()
 {
-    const std::string first = CleanedField(EFirstName);
-    const std::string last = CleanedField(ELastName);
-    if (first.empty() && last.empty())
-        return; // an empty key could not be saved as anybody's taker
+    const TParticipantNames names = CleanParticipantNames(TypedText(EFirstName), TypedText(ELastName));
+    if (!names.HasKey())
+        return;
     if (!Participants || CurrentParticipant == nullptr)
         throw std::runtime_error("Change Item Not Found");
     const auto probe = std::make_unique<TCCUser>(Participants.get(), this);
-    probe->SetNames(first, last);
+    probe->SetNames(names.first, names.last);
     const std::string key = probe->FullName();
     // Unchanged names find the participant's own entry, and are refused as well.
     if (Participants->IndexOf(key) >= 0) {
-        ErrorBox("Participant " + key + " already exists");
+        ErrorBox(ParticipantExistsMessage(key));
         return;
     }
     const std::string oldKey = CurrentParticipant->FullName();
-    CurrentParticipant->SetNames(first, last);
+    CurrentParticipant->SetNames(names.first, names.last);
     RenameEntry(*Participants, oldKey, key);
 }
 

@@ -1,7 +1,6 @@
-// The small rules under the commands: name cleaning, the error display's full
-// stop, and the single-byte text border of the widgets.
+// The small rules under the commands: the error display's full stop, and the
+// single-byte text border of the widgets.
 
-#include "ui/NameRules.h"
 #include "platform/gui/FileDialogService.h"
 #include "platform/gui/QtAnsi.h"
 #include "platform/gui/QtFileDialogService.h"
@@ -21,26 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(CleanName, TrimsUpperCasesAToZAndKeepsTheFirstWord)
-{
-    const std::pair<const char*, const char*> cases[]
-        = { { "  mary ann  ", "MARY" }, { "red team", "RED" }, { "", "" }, { "   ", "" }, { "\t\x01 bob\r\n", "BOB" },
-              { "a\tb c", "A\tB" }, // only a blank splits: a tab inside the name stays
-              { "\xe9lise", "\xe9LISE" }, { "o'neil-2", "O'NEIL-2" }, // only a to z change
-              { ".", "." }, { " . x", "." },
-              { "ann\xa0lee", "ANN\xa0LEE" } }; // a non-breaking space (0xA0) is no blank and no trim
-    for (const auto& [typed, cleaned] : cases)
-        EXPECT_EQ(cleaned, CleanName(typed)) << typed;
-}
-
-TEST(CutText, KeepsAtMostTheCapacity)
-{
-    EXPECT_EQ(std::string(60, 'A'), CutText(std::string(75, 'A'), kGroupNameCapacity));
-    EXPECT_EQ("ABC", CutText("ABC", 60));
-    // The current group holds as much as any group name, so every group can be found again.
-    EXPECT_EQ(kGroupNameCapacity, kCurrentGroupCapacity);
-}
 
 TEST(WithFullStop, AddsAFullStopOnlyAfterACharacterSortingAfterIt)
 {

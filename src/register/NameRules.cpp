@@ -1,0 +1,61 @@
+#include "register/NameRules.h"
+
+#include "register/CCUser.h"
+
+namespace {
+
+bool IsTrimmed(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+} // namespace
+
+std::string CleanName(std::string_view text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsTrimmed(text[begin]))
+        ++begin;
+    while (end > begin && IsTrimmed(text[end - 1]))
+        --end;
+    std::string name(text.substr(begin, end - begin));
+    for (char& c : name)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    const std::size_t blank = name.find(' ');
+    if (blank != std::string::npos)
+        name.resize(blank);
+    return name;
+}
+
+std::string CutText(std::string_view text, std::size_t capacity)
+{
+    return std::string(text.substr(0, capacity));
+}
+
+std::string CleanGroupName(std::string_view typed)
+{
+    return CutText(CleanName(typed), kGroupNameCapacity);
+}
+
+bool IsGroupName(std::string_view cleaned)
+{
+    return !cleaned.empty() && cleaned != kDeletedGroupPlaceholder;
+}
+
+TParticipantNames CleanParticipantNames(std::string_view typedFirst, std::string_view typedLast)
+{
+    return { CutText(CleanName(typedFirst), TCCUser::kNameCapacity),
+        CutText(CleanName(typedLast), TCCUser::kNameCapacity) };
+}
+
+std::string GroupExistsMessage(std::string_view name)
+{
+    return "Group " + std::string(name) + " already exists";
+}
+
+std::string ParticipantExistsMessage(std::string_view key)
+{
+    return "Participant " + std::string(key) + " already exists";
+}

@@ -1,0 +1,42 @@
+// The name rules shared by the window's edit panel and the import of a participant list.
+
+#include "register/NameRules.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+TEST(CleanName, TrimsUpperCasesAToZAndKeepsTheFirstWord)
+{
+    const std::pair<const char*, const char*> cases[]
+        = { { "  mary ann  ", "MARY" }, { "red team", "RED" }, { "", "" }, { "   ", "" }, { "\t\x01 bob\r\n", "BOB" },
+              { "a\tb c", "A\tB" }, // only a blank splits: a tab inside the name stays
+              { "\xe9lise", "\xe9LISE" }, { "o'neil-2", "O'NEIL-2" }, // only a to z change
+              { ".", "." }, { " . x", "." },
+              { "ann\xa0lee", "ANN\xa0LEE" } }; // a non-breaking space (0xA0) is no blank and no trim
+    for (const auto& [typed, cleaned] : cases)
+        EXPECT_EQ(cleaned, CleanName(typed)) << typed;
+}
+
+TEST(CutText, KeepsAtMostTheCapacity)
+{
+    EXPECT_EQ(std::string(60, 'A'), CutText(std::string(75, 'A'), kGroupNameCapacity));
+    EXPECT_EQ("ABC", CutText("ABC", 60));
+    // The current group holds as much as any group name, so every group can be found again.
+    EXPECT_EQ(kGroupNameCapacity, kCurrentGroupCapacity);
+}
+
+TEST(NameRules, ParticipantNamesAreCleanedAndCutToTheRecordsCapacity)
+{
+    const TParticipantNames names = CleanParticipantNames(" ann marie ", std::string(35, 'b'));
+    EXPECT_EQ("ANN", names.first);
+    EXPECT_EQ(std::string(30, 'B'), names.last);
+    EXPECT_EQ("ANN" + std::string(30, 'B'), names.Key());
+    EXPECT_FALSE(CleanParticipantNames("  ", "\t").HasKey());
+    EXPECT_FALSE(IsGroupName(CleanGroupName(" . x")));
+    EXPECT_EQ(std::string(60, 'G'), CleanGroupName(std::string(70, 'g')));
+}
+
+} // namespace
