@@ -13,7 +13,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "in .kks files.\n"
     "\n"
     "The package holds the desktop program and tinselwick-cli, which shows, draws\n"
-    "and prints documents without a window.")
+    "and prints documents without a window, and imports and exports participant\n"
+    "lists as CSV.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

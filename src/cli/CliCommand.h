@@ -4,6 +4,7 @@
 // codes are in ExitCodes.h, the table of commands in main.cpp.
 
 #include "cli/ExitCodes.h"
+#include "platform/AtomicFile.h"
 
 #include <QCommandLineParser>
 #include <QString>
@@ -14,6 +15,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace cli {
 
@@ -41,6 +43,8 @@ int RunShowCommand(TInvocation& invocation);
 int RunDrawCommand(TInvocation& invocation);
 int RunLettersCommand(TInvocation& invocation);
 int RunListCommand(TInvocation& invocation);
+int RunImportCommand(TInvocation& invocation);
+int RunExportCommand(TInvocation& invocation);
 
 /// The options several commands take: one name, one value syntax and one check each.
 enum class TSharedOption {
@@ -75,6 +79,12 @@ QStringList RequirePositionals(const QCommandLineParser& parser, int count, cons
 
 /// A file name as the file system wants it.
 std::string NativePath(const QString& path);
+/// The whole content of a file, as bytes; raises naming the file when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+/// Replaces the file with `bytes`, whole or not at all (see platform::TAtomicFile); raises
+/// naming the file when it cannot be written.
+void WriteWholeFile(
+    const std::string& path, std::string_view bytes, platform::TTargetHold hold = platform::TTargetHold::None);
 /// Writes UTF-8 text to standard output / standard error as it is.
 void WriteOut(const QString& text);
 void WriteErr(const QString& text);

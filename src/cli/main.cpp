@@ -13,7 +13,7 @@
 // invocation.argc/argv; the others run without one, and so without a display.
 //
 // The draw command lives in DrawCommand.cpp, the letters and list commands in
-// PrintCommands.cpp.
+// PrintCommands.cpp, import and export in ExchangeCommands.cpp.
 
 #include "Version.h"
 #include "cli/CliCommand.h"
@@ -37,11 +37,20 @@ struct TCommand {
 const TCommand kCommands[] = {
     { "show", "show [--json] FILE                      the groups, participants, takers and template",
         cli::RunShowCommand },
-    { "draw", "draw FILE [--seed N] [--output OUT]     draw the takers and save the document", cli::RunDrawCommand },
+    { "draw",
+        "draw FILE [--seed N] [--output OUT]     draw the takers and save the document\n"
+        "       [--avoid LAST.kks] [--exclude PAIRS.csv] [--one-circle]\n"
+        "                                          ... avoiding last year's takers and listed pairs,\n"
+        "                                          in one circle; saves nothing if no such draw exists",
+        cli::RunDrawCommand },
     { "letters", "letters FILE --pdf OUT [--test --seed N] one letter per participant (or a test letter)",
         cli::RunLettersCommand },
     { "list", "list FILE --pdf OUT                     the allocation list (more pages for a long one)",
         cli::RunListCommand },
+    { "import", "import PEOPLE.csv --output OUT [--force] a document from a CSV participant list",
+        cli::RunImportCommand },
+    { "export", "export FILE --csv OUT.csv|-             the participants and their takers as CSV",
+        cli::RunExportCommand },
 };
 
 QString Usage()

@@ -92,6 +92,8 @@ TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
         { { "show", pipe }, 1, "File Open Failed::Cannot open the file: it is a named pipe::" + pipe + "\n" },
         { { "draw", golden, "--output", pipe }, 1,
             "File Open Failed::Cannot open the file: it is a named pipe::" + pipe + "\n" },
+        { { "import", dir / "missing.csv", "--output", dir / "new.kks" }, 1,
+            "Cannot read " + dir / "missing.csv" + ": Cannot open the file: No such file or directory\n" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.back());
@@ -134,6 +136,9 @@ TEST_F(Cli, WrongCommandLinesAreRefusedWithStatusTwoBeforeAnyFileIsTouched)
         { { "letters", doc, "--pdf", pdf, "--pdf-dir", dir / "d" },
             "tinselwick-cli letters: Write either one PDF file (--pdf) or a folder of them (--pdf-dir)\n" },
         { { "letters", doc, "--pdf", pdf, "--force" }, "tinselwick-cli letters: --force goes with --pdf-dir only\n" },
+        { { "import", doc }, "tinselwick-cli import: --output OUT is required: the document to write\n" },
+        { { "import", doc, "--output" }, "tinselwick-cli import: Missing value after '--output'.\n" },
+        { { "export", doc }, "tinselwick-cli export: --csv OUT.csv is required (- for standard output)\n" },
         { { "list", doc, "--pdf", dir / "./doc.kks" },
             "tinselwick-cli list: The PDF file would replace the document " + doc },
     };

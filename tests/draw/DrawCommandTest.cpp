@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/file.h>
 
 #include <fcntl.h>
@@ -46,6 +48,10 @@ protected:
     }
 
     static TKksDocument Read(const std::string& path) { return ReadKksDocument(path, nullptr); }
+    static void WriteText(const std::string& path, const std::string& text)
+    {
+        WriteFileBytes(path, Bytes(text.begin(), text.end()));
+    }
 
     /// The draw tinselwick-cli should have made: the same seed in this process.
     static std::vector<int> DrawnHere(const std::string& path, std::uint32_t seed, TDrawOutcome outcome)
@@ -154,6 +160,50 @@ TEST_F(DrawCommand, AFailedSaveLeavesTheDocumentAsItWas)
         EXPECT_EQ(1, run.exitCode);
         EXPECT_NE("", run.err);
     }
+    EXPECT_EQ(original, ReadFileBytes(path));
+}
+
+TEST_F(DrawCommand, RulesAreKeptAndADrawWithRulesThatFailsSavesNothing)
+{
+    const std::string path = Save("doc.kks", { 0, 1, 2, 0, 1, 2, 0, 1 });
+    const std::string last = dir / "last.kks";
+    ASSERT_EQ(0, Run({ path, "--seed", "5", "--output", last }).exitCode);
+    const std::string pairs = dir / "pairs.csv";
+    WriteText(pairs, "giver,taker\na0 last,A1 LAST\n");
+    const std::string out = dir / "out.kks";
+    const TCliRun run
+        = Run({ path, "--avoid", last, "--exclude", pairs, "--one-circle", "--seed", "9", "--output", out });
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    const std::vector<int> lastYear = TakerIndices(*Read(last).Participants);
+    const std::vector<int> takers = TakerIndices(*Read(out).Participants);
+    EXPECT_TRUE(draw_testing::CheckLinks(*Read(out).Participants));
+    EXPECT_NE(1, takers[0]);
+    int length = 1;
+    for (int p = takers[0]; p != 0; p = takers[static_cast<std::size_t>(p)])
+        ++length;
+    EXPECT_EQ(8, length);
+    for (std::size_t i = 0; i < takers.size(); ++i)
+        EXPECT_NE(lastYear[i], takers[i]) << i;
+
+    // Everybody of another group excluded for A0: exit 3, the reason, and no file touched.
+    std::string text = "giver,taker\n";
+    for (const char* taker : { "A1", "A2", "A4", "A5", "A7" })
+        text += std::string("A0 LAST,") + taker + " LAST\n";
+    WriteText(pairs, text);
+    const Bytes original = ReadFileBytes(path);
+    const TCliRun failed = Run({ path, "--exclude", pairs, "--output", dir / "none.kks" });
+    EXPECT_EQ(3, failed.exitCode);
+    EXPECT_EQ("No assignment keeps every rule: A0 LAST can give to nobody: everyone else is in the same group or "
+              "excluded\n",
+        failed.err);
+    EXPECT_FALSE(std::filesystem::exists(dir / "none.kks"));
+    EXPECT_EQ(3, Run({ path, "--exclude", pairs }).exitCode);
+    EXPECT_EQ(original, ReadFileBytes(path));
+
+    WriteText(pairs, "giver,taker\nZED,A1 LAST\n");
+    const TCliRun unknown = Run({ path, "--exclude", pairs });
+    EXPECT_EQ(1, unknown.exitCode);
+    EXPECT_EQ(pairs + ":2: nobody is called \"ZED\"\n", unknown.err);
     EXPECT_EQ(original, ReadFileBytes(path));
 }
 

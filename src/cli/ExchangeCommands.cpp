@@ -1,0 +1,72 @@
+// tinselwick-cli import PEOPLE.csv --output OUT.kks [--force]: a new document from a CSV
+// participant list, with the default letter template.
+// tinselwick-cli export FILE.kks --csv OUT.csv|-: the participants and their takers as CSV.
+
+#include "cli/CliCommand.h"
+#include "exchange/RegisterExport.h"
+#include "exchange/RegisterImport.h"
+#include "print/DefaultTemplate.h"
+#include "register/KksDocument.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+int cli::RunImportCommand(TInvocation& invocation)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QString("Makes a document from a CSV participant list (UTF-8). The header names the columns:\n"
+                "first (or first name), last (or last name), and group (or household, or department);\n"
+                "other columns are ignored. Names are cleaned as the window cleans typed names. If any\n"
+                "line is refused, every refused line is listed and nothing is written (exit status %1).")
+            .arg(kExitDocumentError));
+    parser.addPositionalArgument("PEOPLE.csv", "The participant list.");
+    const std::optional<TSharedOptions> options = ParseArguments(parser, invocation,
+        { { TSharedOption::Output, "The document to write." },
+            { TSharedOption::Force, "Replaces OUT if it exists." } });
+    if (!options)
+        return kExitOk;
+    const QString csvArgument = RequirePositionals(parser, 1, "one CSV file").at(0);
+    if (!options->output)
+        throw EUsageError("--output OUT is required: the document to write");
+    const std::string outName = NativePath(*options->output);
+    std::error_code error;
+    if (!options->force && std::filesystem::exists(outName, error))
+        throw std::runtime_error(outName + " exists already; --force replaces it");
+
+    const TImportedRegister imported = ImportRegister(ReadWholeFile(NativePath(csvArgument)));
+    for (const TLineProblem& problem : imported.problems)
+        WriteErr(
+            csvArgument + ":" + QString::number(problem.line) + ": " + QString::fromStdString(problem.reason) + "\n");
+    if (!imported.problems.empty())
+        return kExitDocumentError;
+    WriteKksDocument(outName, *imported.groupNames, *imported.participants, DefaultTemplateLines());
+    WriteOut(QString("%1 participants in %2 groups\n")
+                 .arg(imported.participants->Count())
+                 .arg(imported.groupNames->Count()));
+    return kExitOk;
+}
+
+int cli::RunExportCommand(TInvocation& invocation)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Writes a document's participants and their takers as CSV (UTF-8):\n"
+                                     "group,first,last,taker_first,taker_last, one line per participant.");
+    const QCommandLineOption csvOption("csv", "The CSV file to write, or - for standard output.", "OUT.csv");
+    parser.addOption(csvOption);
+    parser.addPositionalArgument("FILE", "The document (.kks).");
+    if (!ParseArguments(parser, invocation))
+        return kExitOk;
+    const QString fileArgument = RequirePositionals(parser, 1, "one document file").at(0);
+    if (!parser.isSet(csvOption))
+        throw EUsageError("--csv OUT.csv is required (- for standard output)");
+
+    const std::string csv = ExportRegister(ReadKksDocument(NativePath(fileArgument), nullptr));
+    const QString target = parser.value(csvOption);
+    if (target == "-") {
+        WriteOut(QString::fromStdString(csv));
+        return kExitOk;
+    }
+    WriteWholeFile(NativePath(target), csv);
+    return kExitOk;
+}
