@@ -34,6 +34,33 @@ protected:
 
 // ---- Messages, with their kind -------------------------------------------------------
 
+TEST_F(EditingTest, CommandsOnNothingSelectedSayWhatToSelectInAnErrorBox)
+{
+    const struct {
+        QPushButton* TCrisForm::*command;
+        const char* message;
+        bool clearsAssignment; // the deletes clear it even so
+    } cases[] = {
+        { &TCrisForm::BEditPart, "Select Participant to edit", false },
+        { &TCrisForm::BEditGroup, "Select Group to edit", false },
+        { &TCrisForm::BDelPart, "Select Participant to Delete", true },
+        { &TCrisForm::BDelGroup, "Select Group to edit", true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        NewForm();
+        TwoGroupsAssigned();
+        F().MGivers->SetItemIndex(-1);
+        F().MGroups->SetItemIndex(-1);
+        (F().*c.command)->click();
+        EXPECT_EQ(messages.Take(), Messages { ErrorBox(c.message) });
+        EXPECT_FALSE(PanelOpen());
+        EXPECT_EQ(c.clearsAssignment, NobodyAssigned());
+        EXPECT_EQ(2, F().Participants->Count());
+        EXPECT_EQ(2, F().GroupNames->Count());
+    }
+}
+
 TEST_F(EditingTest, EveryRefusalShowsItsMessageAsItsKindAndLeavesTheRegister)
 {
     struct Case {
@@ -41,21 +68,6 @@ TEST_F(EditingTest, EveryRefusalShowsItsMessageAsItsKindAndLeavesTheRegister)
         std::function<void()> act;
         Messages shown;
         std::function<void()> after;
-    };
-    auto unselected = [this](QPushButton* command) {
-        TwoGroupsAssigned();
-        F().MGivers->SetItemIndex(-1);
-        F().MGroups->SetItemIndex(-1);
-        command->click();
-    };
-    // Select messages are error boxes; the deletes clear the assignment even so.
-    auto selectChecks = [this](bool cleared) {
-        return [this, cleared] {
-            EXPECT_FALSE(PanelOpen());
-            EXPECT_EQ(cleared, NobodyAssigned());
-            EXPECT_EQ(2, F().Participants->Count());
-            EXPECT_EQ(2, F().GroupNames->Count());
-        };
     };
     const Case cases[] = {
         { "Add Participant before any group", [this] { F().BNewPart->click(); },
@@ -88,14 +100,6 @@ TEST_F(EditingTest, EveryRefusalShowsItsMessageAsItsKindAndLeavesTheRegister)
                 EXPECT_TRUE(F().GroupNames->Empty());
                 EXPECT_NE(nullptr, F().Participants); // created before the check
             } },
-        { "Edit Participant unselected", [&] { unselected(F().BEditPart); }, { ErrorBox("Select Participant to edit") },
-            selectChecks(false) },
-        { "Edit Group unselected", [&] { unselected(F().BEditGroup); }, { ErrorBox("Select Group to edit") },
-            selectChecks(false) },
-        { "Delete Participant unselected", [&] { unselected(F().BDelPart); },
-            { ErrorBox("Select Participant to Delete") }, selectChecks(true) },
-        { "Delete Group unselected", [&] { unselected(F().BDelGroup); }, { ErrorBox("Select Group to edit") },
-            selectChecks(true) },
         { "Delete Group with members",
             [this] {
                 TwoGroupsAssigned();
