@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcsv-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
   xvfb xauth xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation2
   librsvg2-bin gzip

@@ -204,7 +204,8 @@ TEST_F(PersistLibrary, LookupsAreInheritedFromPersistentOwnersOnly)
 {
     SetCurrentVersion(21404, 18000);
     const TKelPersistFileObject::TRefNoLookup refNos = [](TKelPersistFileObject*) { return 7; };
-    const TKelPersistFileObject::TClassLookup classes = [](std::int32_t) { return &TKelPersistFileObject::ClassInfo(); };
+    const TKelPersistFileObject::TClassLookup classes
+        = [](std::int32_t) { return &TKelPersistFileObject::ClassInfo(); };
     TObject window;
 
     // top (has both lookups) <- middle (none) <- bottom (none); a window owns top.
