@@ -41,6 +41,20 @@ namespace {
         Fail("Cannot lock the file", error);
     }
 
+    /// Opens `path` only to push its data to the disk; `what` names it in messages. Some
+    /// file systems cannot sync a folder (EINVAL, EROFS): that is no failure.
+    void SyncByName(const std::string& path, int flags, const std::string& what)
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
+        if (fd < 0)
+            Fail("Cannot open the " + what, errno);
+        const int rc = ::fsync(fd);
+        const int error = errno;
+        ::close(fd);
+        if (rc != 0 && error != EINVAL && error != EROFS)
+            Fail("Cannot flush the " + what + " to disk", error);
+    }
+
 } // namespace
 
 TPosixFile::~TPosixFile()
@@ -202,14 +216,7 @@ void RequireRegularFile(mode_t mode)
 
 void SyncFile(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        Fail("Cannot flush the file to disk", errno);
-    const int rc = ::fsync(fd);
-    const int error = errno;
-    ::close(fd);
-    if (rc != 0)
-        Fail("Cannot flush the file to disk", error);
+    SyncByName(path, O_NONBLOCK, "file");
 }
 
 bool FileExists(const std::string& path)
@@ -247,15 +254,7 @@ std::string FolderOf(const std::string& path)
 
 void SyncFolder(const std::string& folder)
 {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        Fail("Cannot open the folder", errno);
-    const int rc = ::fsync(fd);
-    const int error = errno;
-    ::close(fd);
-    // Some file systems cannot sync a folder; the rename itself has happened.
-    if (rc != 0 && error != EINVAL && error != EROFS)
-        Fail("Cannot flush the folder to disk", error);
+    SyncByName(folder, O_DIRECTORY, "folder");
 }
 
 std::string ExecutablePath()
