@@ -81,7 +81,7 @@ void TAtomicFile::Commit()
     try {
         SyncFolder(FolderOf(target_));
     } catch (const std::exception& error) {
-        OutputDebugLine("Saved " + target_ + ", but " + error.what());
+        OutputDebugLine("Saved " + target_ + "; the folder was not flushed to disk: " + error.what());
     }
 }
 
