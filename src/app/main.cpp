@@ -31,6 +31,17 @@ QIcon ProgramIcon()
     return icon;
 }
 
+/// Without a system printer a job goes to a PDF file the user names. Unlike the
+/// document's Save As, this dialog asks before it replaces a file.
+std::optional<std::string> AskPdfPath(IFileDialogService& fileDialogs)
+{
+    const std::optional<QString> path = fileDialogs.GetSaveFileName(
+        { QStringLiteral("pdf"), QStringLiteral("PDF Files|*.pdf"), QDir::homePath(), QString(), true });
+    if (!path)
+        return std::nullopt;
+    return QFile::encodeName(*path).toStdString();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -62,15 +73,7 @@ int main(int argc, char* argv[])
     application.SetMessageService(&messages);
     TQtFileDialogService fileDialogs;
     TQtHelpViewer help;
-    // Without a system printer a job goes to a PDF file the user names. Unlike the
-    // document's Save As, this dialog asks before it replaces a file.
-    TQtPrinterService printer([&fileDialogs]() -> std::optional<std::string> {
-        const std::optional<QString> path = fileDialogs.GetSaveFileName(
-            { QStringLiteral("pdf"), QStringLiteral("PDF Files|*.pdf"), QDir::homePath(), QString(), true });
-        if (!path)
-            return std::nullopt;
-        return QFile::encodeName(*path).toStdString();
-    });
+    TQtPrinterService printer([&fileDialogs] { return AskPdfPath(fileDialogs); });
 
     int exitCode = 0;
     {
