@@ -11,6 +11,7 @@
 #include <QJsonObject>
 
 #include <stdexcept>
+#include <unordered_map>
 
 namespace cli {
 namespace {
@@ -53,6 +54,12 @@ namespace {
 
         QJsonArray participants;
         const TStringList& list = *document.Participants;
+        // A taker is named by its key as the document holds it, which a hand-made or
+        // damaged document may spell otherwise than the taker's names.
+        std::unordered_map<const TObject*, int> entryOf;
+        entryOf.reserve(static_cast<std::size_t>(list.Count()));
+        for (int i = 0; i < list.Count(); ++i)
+            entryOf.emplace(list.Objects(i), i);
         for (int i = 0; i < list.Count(); ++i) {
             const TCCUser* user = UserAt(list, i);
             QJsonObject participant;
@@ -60,7 +67,8 @@ namespace {
             participant["first"] = Display(user->FirstName);
             participant["last"] = Display(user->LastName);
             participant["group"] = static_cast<qint64>(user->GroupNo);
-            participant["taker"] = user->Taker != nullptr ? QJsonValue(Display(user->Taker->FullName())) : QJsonValue();
+            participant["taker"]
+                = user->Taker != nullptr ? QJsonValue(Display(list.Strings(entryOf.at(user->Taker)))) : QJsonValue();
             participants.append(participant);
         }
 

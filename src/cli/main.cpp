@@ -21,10 +21,15 @@
 #include "platform/DebugOutput.h"
 #include "register/PersistenceStartup.h"
 
+#include <QFile>
 #include <QString>
 
 #include <exception>
+#include <filesystem>
 #include <iterator>
+#include <string>
+#include <system_error>
+#include <vector>
 
 namespace {
 
@@ -60,6 +65,38 @@ QString Usage()
         text += QString("  ") + command.synopsis + "\n";
     text += "\nOptions:\n  -h, --help     Shows this help.\n  -v, --version  Shows the version.\n";
     text += "\n'tinselwick-cli COMMAND --help' describes a command's options.\n";
+    return text;
+}
+
+/// An error's message for standard error, in UTF-8 like all output. Document texts in
+/// it are Windows-1252; the file names the command was given (as given or expanded)
+/// are the file system's bytes and stay as they are.
+QString ErrorText(const std::string& message, int argc, char** argv)
+{
+    std::vector<std::string> paths;
+    for (int i = 2; i < argc; ++i) {
+        paths.emplace_back(argv[i]);
+        std::error_code ignored;
+        paths.push_back(std::filesystem::absolute(argv[i], ignored).lexically_normal().string());
+    }
+    QString text;
+    std::size_t done = 0;
+    while (done < message.size()) {
+        std::size_t at = message.size();
+        const std::string* path = nullptr;
+        for (const std::string& p : paths) {
+            const std::size_t found = p.empty() ? std::string::npos : message.find(p, done);
+            if (found < at || (found == at && path != nullptr && p.size() > path->size())) {
+                at = found;
+                path = &p;
+            }
+        }
+        text += cli::Display(message.substr(done, at - done));
+        if (path == nullptr)
+            break;
+        text += QFile::decodeName(QByteArray::fromStdString(*path));
+        done = at + path->size();
+    }
     return text;
 }
 
@@ -114,9 +151,7 @@ int main(int argc, char** argv)
         StartPersistenceWithVersion();
         exitCode = Run(argc, argv);
     } catch (const std::exception& e) {
-        // The system's message as it is: document texts and paths keep their own bytes.
-        std::fputs(e.what(), stderr);
-        std::fputc('\n', stderr);
+        cli::WriteErr(ErrorText(e.what(), argc, argv) + "\n");
         exitCode = cli::kExitDocumentError;
     } catch (...) {
         std::fputs("Unknown error\n", stderr);

@@ -3,6 +3,7 @@
 #include "persist/KelFileStream.h"
 #include "platform/PosixFile.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -70,6 +71,19 @@ platform::TPosixFile MoveToBackup(const std::string& path, const std::string& ba
     return held;
 }
 
+/// A new file at `path` that takes the place of `old` (the file moved to its backup, or
+/// none): a private document stays private, a shared one stays shared.
+platform::TPosixFile CreateInPlaceOf(const std::string& path, const platform::TPosixFile& old)
+{
+    if (!old.IsOpen())
+        return platform::TPosixFile::CreateNew(path);
+    const mode_t permissions = old.Permissions();
+    // Created no more open than the old file, then given back the bits the umask took.
+    platform::TPosixFile file = platform::TPosixFile::CreateNew(path, permissions);
+    file.SetPermissions(permissions);
+    return file;
+}
+
 void CopyContents(platform::TPosixFile& from, platform::TPosixFile& to)
 {
     std::vector<char> buffer(64 * 1024);
@@ -82,6 +96,25 @@ void CopyContents(platform::TPosixFile& from, platform::TPosixFile& to)
         offset += got;
     }
 }
+
+/// Keeps nothing and counts the bytes written to it.
+class TCountingStream final : public TStream {
+public:
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    std::size_t Write(const void*, std::size_t n) override
+    {
+        position_ += n;
+        size_ = std::max(size_, position_);
+        return n;
+    }
+    void Seek(std::uint64_t position) override { position_ = position; }
+    std::uint64_t Position() const override { return position_; }
+    std::uint64_t Size() const override { return size_; }
+
+private:
+    std::uint64_t position_ = 0;
+    std::uint64_t size_ = 0;
+};
 
 } // namespace
 
@@ -221,7 +254,7 @@ void TKelObjectFile::OpenPlatformFile(TOpenMode mode)
         break;
     case fmDbCreateBackup: {
         const TPosixFile moved = MoveToBackup(path, BackupFileName(path));
-        file = TPosixFile::CreateNew(path);
+        file = CreateInPlaceOf(path, moved);
         fresh = true;
         break;
     }
@@ -229,7 +262,7 @@ void TKelObjectFile::OpenPlatformFile(TOpenMode mode)
         TPosixFile moved = MoveToBackup(path, BackupFileName(path));
         if (moved.IsOpen()) {
             // The copy back never overwrites: CreateNew fails if the name was taken meanwhile.
-            file = TPosixFile::CreateNew(path);
+            file = CreateInPlaceOf(path, moved);
             CopyContents(moved, file);
         } else {
             openOrCreate(TShareMode::Exclusive);
@@ -437,6 +470,28 @@ std::unique_ptr<TKelPersistFileObject> TKelObjectFile::ReadObject(TStringList* o
     return object;
 }
 
+std::uint64_t TKelObjectFile::BytesToWrite(const TStringList& list)
+{
+    std::uint64_t bytes = 6; // start marker, count, end marker
+    for (int i = 0; i < list.Count(); ++i) {
+        const std::size_t length = list.Strings(i).size();
+        if (length > kMaxEntryText)
+            throw EInvalidPersistentFileAction("Entry " + std::to_string(i) + " of a list is " + std::to_string(length)
+                + " bytes long: the format holds at most " + std::to_string(kMaxEntryText));
+        bytes += 1 + length + 2; // length byte, text, class reference number
+        TObject* object = list.Objects(i);
+        if (object == nullptr)
+            continue;
+        // A record's size is what it writes: a dry run, numbered as the real one will be.
+        if (ClassRefNo(object) < 0)
+            throw EInvalidPersistentFileAction("Only persistent objects can be written to an object file");
+        TCountingStream counter;
+        static_cast<TKelPersistFileObject*>(object)->WriteToStream(counter);
+        bytes += counter.Size();
+    }
+    return bytes;
+}
+
 void TKelObjectFile::WriteList(const TStringList* list)
 {
     RequireWritable();
@@ -445,20 +500,10 @@ void TKelObjectFile::WriteList(const TStringList* list)
         throw EInvalidPersistentFileAction("A list of " + std::to_string(count)
             + " entries cannot be stored: the format holds at most " + std::to_string(kMaxListEntries));
     // Everything that could stop the list half-way is checked before the first byte.
-    std::uint64_t leastBytes = 6;
-    for (int i = 0; i < count; ++i) {
-        const std::size_t length = list->Strings(i).size();
-        if (length > kMaxEntryText)
-            throw EInvalidPersistentFileAction("Entry " + std::to_string(i) + " of a list is " + std::to_string(length)
-                + " bytes long: the format holds at most " + std::to_string(kMaxEntryText));
-        TObject* object = list->Objects(i);
-        if (object != nullptr && dynamic_cast<TKelPersistFileObject*>(object) == nullptr)
-            throw EInvalidPersistentFileAction("Only persistent objects can be written to an object file");
-        leastBytes += 1 + length + 2;
-    }
+    const std::uint64_t bytes = count > 0 ? BytesToWrite(*list) : 6;
     const std::uint64_t position = stream_.Position();
-    if (position > kMaxFileSize || leastBytes > kMaxFileSize - position)
-        RefuseGrowth(position, leastBytes);
+    if (position > kMaxFileSize || bytes > kMaxFileSize - position)
+        RefuseGrowth(position, bytes);
 
     stream_.WriteU16(kListStartMarker);
     stream_.WriteI16(static_cast<std::int16_t>(count));

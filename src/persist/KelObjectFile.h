@@ -87,7 +87,8 @@ public:
 
     /// Writes a list and its objects. Refuses, before writing anything, more than
     /// 32,767 entries, a text over 255 bytes, an object that is not persistent, and
-    /// a list that cannot fit below the size limit. A null list is written empty.
+    /// a list that cannot fit below the size limit with its records. A null list is
+    /// written empty.
     void WriteList(const TStringList* list);
     /// Appends the next list of the file to an empty `list`; its objects get `list`
     /// as owner list and `owner` as owner, and the list receives them (an owning
@@ -136,6 +137,8 @@ private:
     void RequireReadable() const;
     void RequireWritable() const;
     void WriteClassTableAndPatchHeader();
+    /// The bytes a non-empty list will take with its records; refuses what cannot be written.
+    std::uint64_t BytesToWrite(const TStringList& list);
 
     std::string fullPath_;
     std::unique_ptr<TFileStream> file_;

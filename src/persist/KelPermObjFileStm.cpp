@@ -244,6 +244,11 @@ std::string TKelPersistFileObject::ReadAnsiString(TStream& stream)
 
 // ---- TKelFileObjectOnRawStrm -------------------------------------------------
 
+TKelFileObjectOnRawStrm::~TKelFileObjectOnRawStrm()
+{
+    ReleaseFromLiveObjects();
+}
+
 const TPersistentClass& TKelFileObjectOnRawStrm::ClassInfo()
 {
     static const TPersistentClass info("TKelFileObjectOnRawStrm", &TKelPersistFileObject::ClassInfo(),

@@ -55,6 +55,7 @@ private:
 class TKelFileObjectOnRawStrm : public TKelPersistFileObject {
 public:
     using TKelPersistFileObject::TKelPersistFileObject;
+    ~TKelFileObjectOnRawStrm() override;
     static const TPersistentClass& ClassInfo();
     const TPersistentClass& ClassType() const override;
 };

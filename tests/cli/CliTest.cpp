@@ -46,6 +46,7 @@ TEST_F(Cli, ShowJsonIsOneObjectInDocumentOrderInUtf8)
     r.Add("JOS\xC9", "X", 0); // JOSÉ, no taker
     r.Add("ZED", "Y", 0)->SetTaker(UserAt(r.participants, 0));
     r.templateLines = { "\x80 5 for [G]" }; // the euro sign
+    r.participants.SetString(0, "jos\xC9x"); // a hand-made key: ZED's stored taker finds it regardless of case
     const std::string path = dir / "cafe.kks";
     WriteKksDocument(path, r.groups, r.participants, r.templateLines);
 
@@ -59,12 +60,12 @@ TEST_F(Cli, ShowJsonIsOneObjectInDocumentOrderInUtf8)
     const QJsonArray participants = root["participants"].toArray();
     ASSERT_EQ(2, participants.size());
     const QJsonObject jose = participants[0].toObject();
-    EXPECT_EQ("JOSÉX", jose["key"].toString());
+    EXPECT_EQ("josÉx", jose["key"].toString());
     EXPECT_EQ("JOSÉ", jose["first"].toString());
     EXPECT_EQ("X", jose["last"].toString());
     EXPECT_EQ(0, jose["group"].toInt(-7));
     EXPECT_TRUE(jose["taker"].isNull());
-    EXPECT_EQ("JOSÉX", participants[1].toObject()["taker"].toString());
+    EXPECT_EQ("josÉx", participants[1].toObject()["taker"].toString()) << "the taker's key, not its names";
     EXPECT_EQ(QStringList { "€ 5 for [G]" }, root["template"].toVariant().toStringList());
 }
 
@@ -78,6 +79,11 @@ TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
     const std::string golden = TestDataPath("two-participants-exchange.kks");
     const std::string pipe = dir / "x.kks"; // read or written, it would wait for a writer or a reader
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    TRegister ghost; // a key from the document, and a file name of the file system's, both in the messages
+    ghost.groups.Add("X");
+    ghost.participants.Add("GH\xD4ST");
+    WriteKksDocument(dir / "ghost.kks", ghost.groups, ghost.participants, {});
+    const std::string cafe = dir / "caf\xC3\xA9.kks";
 
     struct Case {
         std::vector<std::string> arguments;
@@ -94,6 +100,8 @@ TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
             "File Open Failed::Cannot open the file: it is a named pipe::" + pipe + "\n" },
         { { "import", dir / "missing.csv", "--output", dir / "new.kks" }, 1,
             "Cannot read " + dir / "missing.csv" + ": Cannot open the file: No such file or directory\n" },
+        { { "show", dir / "ghost.kks" }, 1, "Damaged file: participant 1 (GH\xC3\x94ST) has no participant record\n" },
+        { { "show", cafe }, 1, "File Open Failed::Cannot open the file: No such file or directory::" + cafe + "\n" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.back());

@@ -191,13 +191,16 @@ TEST_F(PersistLibrary, DestroyingAnUnrecordedObjectOnlyWritesADebugLine)
     platform::ScopedDebugSink sink([&](const std::string& line) { lines.push_back(line); });
     {
         TKelPersistFileObject object(nullptr, nullptr);
+        TKelFileObjectOnRawStrm raw(nullptr, nullptr); // destroyed first; the line names its own class
         LiveObjects()->Remove(&object);
+        LiveObjects()->Remove(&raw);
     }
     EXPECT_EQ(
-        (std::vector<std::string> { "Non Created Object Destroy (not found on ObjectList) :: TKelPersistFileObject" }),
+        (std::vector<std::string> { "Non Created Object Destroy (not found on ObjectList) :: TKelFileObjectOnRawStrm",
+            "Non Created Object Destroy (not found on ObjectList) :: TKelPersistFileObject" }),
         lines);
     ShutdownPersistenceLibrary();
-    EXPECT_EQ(1u, lines.size()) << "no report when nothing is left";
+    EXPECT_EQ(2u, lines.size()) << "no report when nothing is left";
 }
 
 TEST_F(PersistLibrary, LookupsAreInheritedFromPersistentOwnersOnly)
