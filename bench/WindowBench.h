@@ -14,8 +14,8 @@
 
 namespace bench {
 
-/// Counts errors; answers the warning with `answerOk` and both file dialogs with `file`
-/// (no file: cancelled).
+/// Counts errors; answers the warning with `answerOk`, both file dialogs with `file`
+/// (no file: cancelled) and the question before closing with Cancel.
 class TBenchServices : public IMessageService, public IFileDialogService, public IHelpViewer, public IPrinterService {
 public:
     bool answerOk = false;
@@ -25,6 +25,7 @@ public:
     void ErrorBox(const QString&) override { ++errors; }
     void ApplicationError(const QString&) override { ++errors; }
     bool WarningOkCancel(const QString&) override { return answerOk; }
+    TSaveAnswer QuestionSaveDiscardCancel(const QString&) override { return TSaveAnswer::Cancel; }
     std::optional<QString> GetOpenFileName(const TFileDialogRequest&) override { return file; }
     std::optional<QString> GetSaveFileName(const TFileDialogRequest&) override { return file; }
     void ShowTopic(const QStringList&, int) override { }

@@ -121,6 +121,8 @@ TCrisForm::TCrisForm(TFormServices services, QWidget* parent)
     LayOutControls();
     SetTabOrder();
     ConnectHandlers();
+    ConnectSessionEnd();
+    MarkSaved(); // a fresh start has nothing to lose
 }
 
 TCrisForm::~TCrisForm()

@@ -18,17 +18,20 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 class TCCUser;
 class TAboutCC;
+class QSessionManager;
 
 /// The edit panel's mode; it keeps its last value after the panel closes.
 enum TEditMode : std::uint8_t {
@@ -178,10 +181,31 @@ public:
 
     TFormServices& Services() { return services_; }
 
+    /// True when the register (groups, participants, the draw) or the template differs
+    /// from what was last saved or retrieved; a fresh start counts as saved.
+    bool HasUnsavedChanges() const;
+
 protected:
     void changeEvent(QEvent* event) override;
+    /// With unsaved changes the close waits for the user's answer (in FmMainCCClosing.cpp).
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    /// What a save keeps: compared with the last saved one, never shown.
+    struct TDocumentState {
+        std::string Register;
+        QString Template; ///< the memo's text as typed: its wrapping follows its width, which is no change
+        bool operator==(const TDocumentState&) const = default;
+    };
+    TDocumentState CurrentState() const;
+    /// The register and template now in the window are the document's (after a save or a retrieve).
+    void MarkSaved();
+    /// Asks Save, Discard or Cancel when unsaved work would be lost; true when the window may go.
+    bool MayClose();
+    /// The same question when the desktop session ends; Cancel stops the session's end.
+    void SessionEnding(QSessionManager& manager);
+    void ConnectSessionEnd();
+
     void CreateControls();
     void CreateMenus();
     void LayOutControls();
@@ -209,6 +233,8 @@ private:
     QStringList helpFiles_;
     double scale_ = 1.0;
     std::vector<std::pair<QWidget*, Qt::FocusPolicy>> coveredFocus_; ///< policies to restore when the memo goes
+    TDocumentState savedState_;
+    std::optional<TDocumentState> abandonedState_; ///< what the user chose to lose as the session ended
 };
 
 /// The top-level error display's text: the message with a full stop appended when its

@@ -73,6 +73,7 @@ void TCrisForm::RetrieveDocument(const QString& chosen)
         services_.Messages.ErrorBox(QStringLiteral("File ") + QFile::decodeName(QByteArray::fromStdString(fileName))
             + QStringLiteral(" incomplete"));
     RefreshLists();
+    MarkSaved();
 }
 
 void TCrisForm::Save1Click(QObject* sender)
@@ -103,4 +104,5 @@ void TCrisForm::SaveDocument(const std::string& fileName)
     // the file is touched.
     const std::vector<std::string> templateLines = TemplateLines();
     WithFileErrors(fileName, [&] { WriteKksDocument(fileName, *GroupNames, *Participants, templateLines); });
+    MarkSaved();
 }

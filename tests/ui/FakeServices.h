@@ -16,14 +16,14 @@
 #include <vector>
 
 struct TShownMessage {
-    enum Kind { ErrorBox, ApplicationError, Warning } kind;
+    enum Kind { ErrorBox, ApplicationError, Warning, Question } kind;
     QString text;
     bool operator==(const TShownMessage&) const = default;
 };
 
 inline std::ostream& operator<<(std::ostream& out, const TShownMessage& m)
 {
-    static const char* kinds[] = { "ErrorBox", "ApplicationError", "Warning" };
+    static const char* kinds[] = { "ErrorBox", "ApplicationError", "Warning", "Question" };
     return out << kinds[m.kind] << "(\"" << m.text.toStdString() << "\")";
 }
 
@@ -31,6 +31,7 @@ class TFakeMessages : public IMessageService {
 public:
     std::vector<TShownMessage> shown;
     std::deque<bool> warningAnswers;
+    std::deque<TSaveAnswer> questionAnswers; ///< Cancel once they run out
     /// Runs while a message is "on screen", to look at the window behind it.
     std::function<void(const TShownMessage&)> whileShown;
 
@@ -43,6 +44,15 @@ public:
             return false;
         const bool answer = warningAnswers.front();
         warningAnswers.pop_front();
+        return answer;
+    }
+
+    TSaveAnswer QuestionSaveDiscardCancel(const QString& text) override
+    {
+        Record({ TShownMessage::Question, text });
+        const TSaveAnswer answer = questionAnswers.empty() ? TSaveAnswer::Cancel : questionAnswers.front();
+        if (!questionAnswers.empty())
+            questionAnswers.pop_front();
         return answer;
     }
 

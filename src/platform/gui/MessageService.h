@@ -4,6 +4,9 @@
 
 #include <QString>
 
+/// The answers to the question asked before unsaved work would be lost.
+enum class TSaveAnswer { Save, Discard, Cancel };
+
 class IMessageService {
 public:
     virtual ~IMessageService() = default;
@@ -15,4 +18,7 @@ public:
     virtual void ApplicationError(const QString& text) = 0;
     /// A warning with OK and Cancel; true when the user answers OK.
     virtual bool WarningOkCancel(const QString& text) = 0;
+    /// A question with Save (the default), Discard and Cancel; a box closed without an
+    /// answer is Cancel.
+    virtual TSaveAnswer QuestionSaveDiscardCancel(const QString& text) = 0;
 };

@@ -18,6 +18,7 @@ public:
     void ErrorBox(const QString& text) override;
     void ApplicationError(const QString& text) override;
     bool WarningOkCancel(const QString& text) override;
+    TSaveAnswer QuestionSaveDiscardCancel(const QString& text) override;
 
 private:
     QPointer<QWidget> parent_;
