@@ -22,40 +22,152 @@ std::int64_t FurtherBudget(std::int32_t count)
     return 3 * n * std::bit_width(static_cast<std::uint32_t>(count)) + kPassBound;
 }
 
+/// The generator as the passes use it: any source through a reference, one call per number.
+template <class Random> class TPassRandom {
+public:
+    explicit TPassRandom(Random& source)
+        : source_(source)
+    {
+    }
+    std::uint32_t Next(std::uint32_t n) { return source_.Next(n); }
+
+private:
+    Random& source_;
+};
+
+/// The program's own source, the same numbers faster. Reached through a reference, its state
+/// would be reloaded after every store to the board (a store to an int32 may alias the uint32
+/// state); local copies stay in registers, and the state is written back at the end. Two
+/// states are kept, one number apart, and each is advanced by two steps of the generator at
+/// once (s2 = s0 * a^2 + a + 1), so that a number does not wait for the multiplication that
+/// makes the one before it.
+template <> class TPassRandom<TRandomSource> {
+public:
+    explicit TPassRandom(TRandomSource& source)
+        : source_(source)
+        , current_(source.Seed())
+        , next_(current_ * kMultiplier + 1u)
+    {
+    }
+    ~TPassRandom() { source_.SetSeed(current_); }
+    TPassRandom(const TPassRandom&) = delete;
+    TPassRandom& operator=(const TPassRandom&) = delete;
+
+    std::uint32_t Next(std::uint32_t n)
+    {
+        const std::uint32_t state = next_;
+        next_ = current_ * (kMultiplier * kMultiplier) + (kMultiplier + 1u);
+        current_ = state;
+        return TRandomSource::Scale(state, n);
+    }
+
+private:
+    static constexpr std::uint32_t kMultiplier = TRandomSource::kMultiplier;
+    TRandomSource& source_;
+    std::uint32_t current_; ///< the state after the last number taken
+    std::uint32_t next_; ///< the state after the number to come
+};
+
+struct TChainEnd {
+    std::int32_t giver; ///< still looking when the steps ran out; kNoSlot when a free taker was reached
+    std::int64_t steps; ///< steps left
+};
+
+/// The chain of one pass from the free giver g, one step per candidate drawn: a candidate
+/// of g's own group, or an entry without a record, only costs the step; any other becomes
+/// g's taker, and the giver who loses it looks next. Ends at a candidate nobody gave to yet,
+/// or when the steps run out. Entries without a record are looked for only on a board that
+/// has some (kGaps), so a register's chain tests nothing but the group.
+///
+/// A step touches the candidate's slot alone. Takers are not written: every giver the chain
+/// passes through gives again at once, so only its two ends change, and the caller marks
+/// them; the takers follow from the givers afterwards (TDrawBoard::SettleTakers).
+template <bool kGaps, class Random>
+inline TChainEnd RunChain(TDrawSlot* s, std::uint32_t count, std::int32_t g, std::int64_t steps, Random& random)
+{
+    std::int32_t group = s[g].group;
+    while (steps > 0) {
+        --steps;
+        const auto c = static_cast<std::int32_t>(random.Next(count));
+        const TDrawSlot candidate = s[c];
+        if (candidate.group == group || (kGaps && candidate.giver == kAbsent))
+            continue;
+        s[c].giver = g;
+        s[c].giverGroup = group;
+        if (candidate.giver == kNoSlot)
+            return { kNoSlot, steps };
+        g = candidate.giver;
+        group = candidate.giverGroup;
+    }
+    return { g, steps };
+}
+
+/// The classic procedure: pass k starts at a random entry and may take 10000 - k steps.
+/// Returns the number of passes run.
+template <bool kGaps, class Random> std::int32_t RunClassicPasses(TDrawBoard& board, Random& source)
+{
+    TPassRandom<Random> random(source);
+    TDrawSlot* const s = board.Slots();
+    const auto count = static_cast<std::uint32_t>(board.Count());
+    std::int32_t unassigned = board.Unassigned();
+    std::int32_t passes = 0;
+    for (std::int32_t j = -kPassBound; j < 0;) {
+        ++j;
+        ++passes;
+        const auto g = static_cast<std::int32_t>(random.Next(count));
+        // A giver who already gives, or an entry without a record, ends the pass at once.
+        if (s[g].FreeGiver()) {
+            const TChainEnd end = RunChain<kGaps>(s, count, g, -j, random);
+            s[g].taker = kUnsettled;
+            if (end.giver == kNoSlot)
+                --unassigned;
+            else
+                s[end.giver].taker = kNoSlot;
+        }
+        // The count of givers without a taker stands in for a scan of the whole list.
+        if (unassigned == 0)
+            break;
+    }
+    board.SetUnassigned(unassigned);
+    return passes;
+}
+
 /// Goes on after the classic passes on a register that has a solution. A classic pass that
 /// starts at a giver who has a taker does nothing at all, and near the end nearly all of them
 /// do; so each further pass starts at a random giver among those still without a taker, which
 /// leaves the course of the links as it would be and drops only the idle passes. The chain of
 /// a pass is the classic one: the giver who loses his taker looks next.
-template <class Random> void RunFurtherPasses(TDrawBoard& board, Random& random, TDrawReport& report)
+template <bool kGaps, class Random> std::int64_t RunFurtherPasses(TDrawBoard& board, Random& source)
 {
     TDrawSlot* const s = board.Slots();
     const auto count = static_cast<std::uint32_t>(board.Count());
     std::vector<std::int32_t> waiting;
     waiting.reserve(static_cast<std::size_t>(board.Unassigned()));
     for (std::int32_t k = 0; k < board.Count(); ++k)
-        if (s[k].present != 0 && s[k].taker == kNoSlot)
+        if (s[k].FreeGiver())
             waiting.push_back(k);
 
+    TPassRandom<Random> random(source);
+    std::int32_t unassigned = board.Unassigned();
+    std::int64_t passes = 0;
     std::int64_t budget = FurtherBudget(board.Count());
     while (!waiting.empty() && budget > 0) {
-        ++report.furtherPasses;
+        ++passes;
         --budget;
         const std::uint32_t at = random.Next(static_cast<std::uint32_t>(waiting.size()));
-        std::int32_t g = waiting[at];
+        const std::int32_t g = waiting[at];
         waiting[at] = waiting.back();
         waiting.pop_back();
-        while (g != kNoSlot && budget > 0) {
-            --budget;
-            const auto c = static_cast<std::int32_t>(random.Next(count));
-            if (s[c].present == 0 || s[c].group == s[g].group)
-                continue;
-            g = board.Link(g, c);
-        }
+        const TChainEnd end = RunChain<kGaps>(s, count, g, budget, random);
+        budget = end.steps;
         // Out of budget in mid-chain: the giver waits for the completion.
-        if (g != kNoSlot)
-            waiting.push_back(g);
+        if (end.giver != kNoSlot)
+            waiting.push_back(end.giver);
+        else
+            --unassigned;
     }
+    board.SetUnassigned(unassigned);
+    return passes;
 }
 
 template <class Random> TDrawOutcome Run(TStringList* participants, Random& random, TDrawReport& report)
@@ -66,43 +178,19 @@ template <class Random> TDrawOutcome Run(TStringList* participants, Random& rand
         return TDrawOutcome::NotRun;
     }
 
-    // Reading the register into the board also clears every record's links.
-    TDrawBoard board(*participants, TDrawBoard::TLinks::Cleared);
-    const auto count = static_cast<std::uint32_t>(board.Count());
-    TDrawSlot* const s = board.Slots();
-
-    std::int32_t j = -kPassBound;
-    std::int32_t i = -kPassBound;
-    while (j < 0) {
-        ++j;
-        i = j;
-        ++report.passes;
-        auto g = static_cast<std::int32_t>(random.Next(count));
-        if (s[g].present == 0)
-            g = kNoSlot;
-        while (g != kNoSlot && i < 0) {
-            ++i;
-            if (s[g].taker != kNoSlot)
-                break;
-            const auto c = static_cast<std::int32_t>(random.Next(count));
-            // An entry without a record cannot be taken; like a member of the giver's own
-            // group it only costs the step.
-            if (s[c].present == 0 || s[c].group == s[g].group)
-                continue;
-            // The giver who loses c goes on looking in this same pass.
-            g = board.Link(g, c);
-        }
-        // The count of givers without a taker stands in for a scan of the whole list.
-        if (board.Unassigned() == 0)
-            break;
+    // Every record's links are written by Store at the end, whatever the outcome.
+    TDrawBoard board(*participants, TDrawBoard::TLinks::None);
+    const bool gaps = board.Records() != board.Count();
+    report.passes = gaps ? RunClassicPasses<true>(board, random) : RunClassicPasses<false>(board, random);
+    if (board.Unassigned() != 0 && board.SomeGroupOverHalf()) {
+        board.SettleTakers();
+        board.Store();
+        return TDrawOutcome::Failed;
     }
-
+    if (board.Unassigned() != 0)
+        report.furtherPasses = gaps ? RunFurtherPasses<true>(board, random) : RunFurtherPasses<false>(board, random);
+    board.SettleTakers();
     if (board.Unassigned() != 0) {
-        if (board.SomeGroupOverHalf()) {
-            board.Store();
-            return TDrawOutcome::Failed;
-        }
-        RunFurtherPasses(board, random, report);
         report.completed = board.Unassigned();
         CompleteBoard(board, random);
     }

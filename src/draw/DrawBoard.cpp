@@ -2,39 +2,21 @@
 
 #include "register/CCUser.h"
 
-#include <typeinfo>
 #include <unordered_map>
-
-namespace {
-
-TCCUser* RecordAt(const TStringList& participants, int index)
-{
-    // Every entry of a real register carries exactly a TCCUser: the exact type test spares
-    // the general cast, which would cost more than the whole draw of a large register.
-    TObject* object = participants.Objects(index);
-    if (object != nullptr && typeid(*object) == typeid(TCCUser))
-        return static_cast<TCCUser*>(object);
-    return dynamic_cast<TCCUser*>(object);
-}
-
-} // namespace
 
 TDrawBoard::TDrawBoard(const TStringList& participants, TLinks links)
 {
     const int count = participants.Count();
-    slots_.resize(static_cast<std::size_t>(count));
-    users_.resize(static_cast<std::size_t>(count));
+    slots_.reserve(static_cast<std::size_t>(count));
+    users_.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        TCCUser* user = RecordAt(participants, i);
-        users_[static_cast<std::size_t>(i)] = user;
+        TCCUser* user = UserAt(participants, i);
+        users_.push_back(user);
         if (user != nullptr) {
-            slots_[static_cast<std::size_t>(i)].group = user->GroupNo;
-            slots_[static_cast<std::size_t>(i)].present = 1;
+            slots_.push_back({ user->GroupNo, kNoSlot, 0, kNoSlot });
             ++records_;
-            if (links == TLinks::Cleared) {
-                user->Giver = nullptr;
-                user->SetTaker(nullptr);
-            }
+        } else {
+            slots_.emplace_back();
         }
     }
     unassigned_ = records_;
@@ -70,10 +52,21 @@ void TDrawBoard::Store() const
         TCCUser* user = users_[i];
         if (user == nullptr)
             continue;
-        const TDrawSlot& slot = slots_[i];
-        user->Taker = slot.taker == kNoSlot ? nullptr : users_[static_cast<std::size_t>(slot.taker)];
-        user->Giver = slot.giver == kNoSlot ? nullptr : users_[static_cast<std::size_t>(slot.giver)];
+        const std::int32_t taker = slots_[i].taker;
+        const std::int32_t giver = slots_[i].giver;
+        user->Taker = taker == kNoSlot ? nullptr : users_[static_cast<std::size_t>(taker)];
+        user->Giver = giver == kNoSlot ? nullptr : users_[static_cast<std::size_t>(giver)];
     }
+}
+
+void TDrawBoard::SettleTakers()
+{
+    for (TDrawSlot& slot : slots_)
+        if (slot.Present())
+            slot.taker = kNoSlot;
+    for (std::size_t c = 0; c < slots_.size(); ++c)
+        if (const std::int32_t giver = slots_[c].giver; giver >= 0)
+            slots_[static_cast<std::size_t>(giver)].taker = static_cast<std::int32_t>(c);
 }
 
 bool TDrawBoard::SomeGroupOverHalf() const
@@ -83,7 +76,7 @@ bool TDrawBoard::SomeGroupOverHalf() const
     std::int32_t candidate = 0;
     std::int32_t lead = 0;
     for (const TDrawSlot& slot : slots_) {
-        if (slot.present == 0)
+        if (!slot.Present())
             continue;
         if (lead == 0) {
             candidate = slot.group;
@@ -98,7 +91,7 @@ bool TDrawBoard::SomeGroupOverHalf() const
         return false;
     std::int64_t members = 0;
     for (const TDrawSlot& slot : slots_)
-        if (slot.present != 0 && slot.group == candidate)
+        if (slot.Present() && slot.group == candidate)
             ++members;
     return 2 * members > records_;
 }

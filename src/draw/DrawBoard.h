@@ -1,7 +1,7 @@
 #pragma once
-// The participants in the compact form the draw works on: one slot per list entry,
-// links as entry indices. The records are read once before the passes and written
-// once after them, so the passes touch one small array and allocate nothing.
+// The participants in the compact form the draw works on: one 16-byte slot per list
+// entry, links as entry indices. The records are read once before the passes and
+// written once after them, so the passes touch one small array and allocate nothing.
 
 #include "persist/StringList.h"
 
@@ -11,19 +11,33 @@
 class TCCUser;
 
 inline constexpr std::int32_t kNoSlot = -1;
+/// Both links of an entry without a participant record: it neither gives nor is taken.
+/// As a taker it reads as "already gives", so a pass that starts there ends at once.
+inline constexpr std::int32_t kAbsent = -2;
+/// The taker of a record that gives, while the passes run: which entry it gives to is
+/// worked out from the givers afterwards (TDrawBoard::SettleTakers).
+inline constexpr std::int32_t kUnsettled = -3;
 
 struct TDrawSlot {
     std::int32_t group = 0;
-    std::int32_t taker = kNoSlot;
-    std::int32_t giver = kNoSlot;
-    /// 0 for an entry without a participant record: it neither gives nor is taken.
-    std::int32_t present = 0;
+    std::int32_t giver = kAbsent;
+    /// The giver's group, beside the giver: a pass that takes this entry from its giver
+    /// goes on with that giver, whose group it then knows without a second fetch.
+    std::int32_t giverGroup = 0;
+    std::int32_t taker = kAbsent;
+
+    bool Present() const { return giver != kAbsent; }
+    /// A record still without a taker.
+    bool FreeGiver() const { return taker == kNoSlot; }
+    /// A record still without a giver.
+    bool FreeTaker() const { return giver == kNoSlot; }
+    bool Gives() const { return taker >= 0; }
 };
 
 class TDrawBoard {
 public:
     enum class TLinks {
-        Cleared, ///< the records' links are removed as they are read (the start of a draw)
+        None, ///< no link: the start of a draw (Store then writes every record's links)
         Imported, ///< the links a draw could have made are copied, the records stay as they are
     };
 
@@ -37,6 +51,8 @@ public:
     std::int32_t Records() const { return records_; }
     /// Records without a taker (the same number are without a giver).
     std::int32_t Unassigned() const { return unassigned_; }
+    /// For passes that keep the count in a local while they run.
+    void SetUnassigned(std::int32_t unassigned) { unassigned_ = unassigned; }
 
     TDrawSlot* Slots() { return slots_.data(); }
     const TDrawSlot* Slots() const { return slots_.data(); }
@@ -52,9 +68,14 @@ public:
         }
         s[g].taker = c;
         s[c].giver = g;
+        s[c].giverGroup = s[g].group;
         --unassigned_;
         return former;
     }
+
+    /// Works out every record's taker from the givers, after passes that leave them
+    /// unsettled: each slot's taker and giver are links that point back again.
+    void SettleTakers();
 
     /// True when some GroupNo value is held by more than half of the records: then no
     /// complete assignment exists.

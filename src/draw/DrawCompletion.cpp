@@ -92,13 +92,13 @@ TDenseGroups NumberGroupsDensely(const TDrawBoard& board)
     std::vector<std::int32_t> values;
     values.reserve(static_cast<std::size_t>(board.Records()));
     for (std::int32_t i = 0; i < board.Count(); ++i)
-        if (s[i].present != 0)
+        if (s[i].Present())
             values.push_back(s[i].group);
     std::sort(values.begin(), values.end());
     values.erase(std::unique(values.begin(), values.end()), values.end());
     TDenseGroups groups { std::vector<std::int32_t>(static_cast<std::size_t>(board.Count()), -1), CountOf(values) };
     for (std::int32_t i = 0; i < board.Count(); ++i)
-        if (s[i].present != 0)
+        if (s[i].Present())
             At(groups.of, i) = static_cast<std::int32_t>(
                 std::lower_bound(values.begin(), values.end(), s[i].group) - values.begin());
     return groups;
@@ -115,7 +115,7 @@ public:
     {
         const TDrawSlot* s = board.Slots();
         for (std::int32_t i = 0; i < board.Count(); ++i)
-            if (s[i].present != 0 && s[i].giver == kNoSlot)
+            if (s[i].FreeTaker())
                 ++At(size_, At(groups.of, i));
         for (std::int32_t d = 0; d < groups.count; ++d) {
             At(start_, d + 1) = At(start_, d) + At(size_, d);
@@ -124,7 +124,7 @@ public:
         pool_.resize(static_cast<std::size_t>(start_.back()));
         std::vector<std::int32_t> fill(start_.begin(), start_.end() - 1);
         for (std::int32_t i = 0; i < board.Count(); ++i)
-            if (s[i].present != 0 && s[i].giver == kNoSlot)
+            if (s[i].FreeTaker())
                 At(pool_, At(fill, At(groups.of, i))++) = i;
         pooled_ = CountOf(pool_);
     }
@@ -165,7 +165,7 @@ template <class Random> std::vector<std::int32_t> FreeGiversInRandomOrder(const 
     const TDrawSlot* s = board.Slots();
     std::vector<std::int32_t> givers;
     for (std::int32_t i = 0; i < board.Count(); ++i)
-        if (s[i].present != 0 && s[i].taker == kNoSlot)
+        if (s[i].FreeGiver())
             givers.push_back(i);
     for (std::size_t i = givers.size(); i > 1; --i)
         std::swap(givers[i - 1], givers[random.Next(static_cast<std::uint32_t>(i))]);
@@ -205,7 +205,7 @@ void Reroute(TDrawBoard& board, const std::vector<std::int32_t>& leftover, const
         throw std::logic_error("Assignment completion: the free participants are not of one group");
     std::vector<std::int32_t> bypass;
     for (std::int32_t i = 0; i < board.Count(); ++i)
-        if (s[i].present != 0 && s[i].taker != kNoSlot && At(groups.of, i) != a && At(groups.of, s[i].taker) != a)
+        if (s[i].Gives() && At(groups.of, i) != a && At(groups.of, s[i].taker) != a)
             bypass.push_back(i);
     if (bypass.size() < leftover.size())
         throw std::logic_error("Assignment completion: a group holds more than half of the participants");

@@ -15,11 +15,19 @@ public:
     void SetSeed(std::uint32_t seed) { seed_ = seed; }
     std::uint32_t Seed() const { return seed_; }
 
+    static constexpr std::uint32_t kMultiplier = 134775813u;
+
     /// An integer in 0 .. n-1, for n >= 1.
     std::uint32_t Next(std::uint32_t n)
     {
-        seed_ = seed_ * 134775813u + 1u;
-        return static_cast<std::uint32_t>((static_cast<std::uint64_t>(seed_) * n) >> 32);
+        seed_ = seed_ * kMultiplier + 1u;
+        return Scale(seed_, n);
+    }
+
+    /// The number a state gives for the bound n: the upper half of their product.
+    static std::uint32_t Scale(std::uint32_t state, std::uint32_t n)
+    {
+        return static_cast<std::uint32_t>((static_cast<std::uint64_t>(state) * n) >> 32);
     }
 
 private:

@@ -76,6 +76,13 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t n)
     readBuffer_.clear();
     if (!writeBuffer_.empty() && position_ != writeStart_ + writeBuffer_.size())
         WriteBuffered();
+    if (writeBuffer_.empty() && n >= kBufferSize) {
+        // A block as large as the buffer goes straight to the file.
+        file_.WriteAt(position_, buffer, n);
+        position_ += n;
+        fileSize_ = std::max(fileSize_, position_);
+        return n;
+    }
     if (writeBuffer_.empty())
         writeStart_ = position_;
     const auto* in = static_cast<const char*>(buffer);

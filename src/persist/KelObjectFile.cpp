@@ -35,12 +35,6 @@ void WriteNewHeader(platform::TPosixFile& file)
     file.WriteAt(0, header, sizeof header);
 }
 
-[[noreturn]] void RefuseGrowth(std::uint64_t position, std::uint64_t bytes)
-{
-    throw EInvalidPersistentFileAction("The file would grow past the format's limit of " + std::to_string(kMaxFileSize)
-        + " bytes (" + std::to_string(bytes) + " bytes to write at offset " + std::to_string(position) + ")");
-}
-
 /// Moves an existing file to its backup name, replacing an older backup. Both files
 /// are locked first, so that neither is pulled away from another opener. Returns the
 /// moved file, still locked (not open when there was no file to move).
@@ -97,23 +91,42 @@ void CopyContents(platform::TPosixFile& from, platform::TPosixFile& to)
     }
 }
 
-/// Keeps nothing and counts the bytes written to it.
+/// Keeps nothing and counts the bytes written to it. Small writes land in a scratch window,
+/// as in a file's buffer, and are counted when it fills: a dry run of a record costs about
+/// what its real write costs.
 class TCountingStream final : public TStream {
 public:
+    TCountingStream() { Settle(); }
     std::size_t Read(void*, std::size_t) override { return 0; }
     std::size_t Write(const void*, std::size_t n) override
     {
+        Settle();
         position_ += n;
         size_ = std::max(size_, position_);
         return n;
     }
-    void Seek(std::uint64_t position) override { position_ = position; }
-    std::uint64_t Position() const override { return position_; }
-    std::uint64_t Size() const override { return size_; }
+    void Seek(std::uint64_t position) override
+    {
+        Settle();
+        position_ = position;
+    }
+    std::uint64_t Position() const override { return position_ + static_cast<std::uint64_t>(putNext_ - scratch_); }
+    std::uint64_t Size() const override { return std::max(size_, Position()); }
 
 private:
+    /// Counts what the window holds and empties it.
+    void Settle()
+    {
+        if (putNext_ != nullptr)
+            position_ = Position();
+        size_ = std::max(size_, position_);
+        putNext_ = scratch_;
+        putEnd_ = scratch_ + sizeof scratch_;
+    }
+
     std::uint64_t position_ = 0;
     std::uint64_t size_ = 0;
+    std::uint8_t scratch_[4096];
 };
 
 } // namespace
@@ -126,24 +139,6 @@ std::string BackupFileName(const std::string& fullPath)
         throw EInvalidPersistentFileAction(
             "No backup name can be formed: the file name needs an extension of at least two characters");
     return fullPath.substr(0, dot + 1) + "_" + fullPath.substr(dot + 1, 2);
-}
-
-// ---- TSizeLimitedStream -------------------------------------------------------
-
-TStream& TSizeLimitedStream::Target() const
-{
-    if (inner_ == nullptr)
-        throw EInvalidPersistentFileAction("The object file is closed");
-    return *inner_;
-}
-
-std::size_t TSizeLimitedStream::Write(const void* buffer, std::size_t n)
-{
-    TStream& target = Target();
-    const std::uint64_t position = target.Position();
-    if (position > limit_ || n > limit_ - position)
-        RefuseGrowth(position, n);
-    return target.Write(buffer, n);
 }
 
 // ---- Opening ------------------------------------------------------------------
@@ -314,6 +309,8 @@ void TKelObjectFile::PrepareStream(TStream& stream, TOpenMode mode)
     default:
         throw EInvalidPersistentFileAction("Unknown Open Mode");
     }
+    // A new header is in the stream as soon as the file is open, as in a file on disk.
+    stream_.WritePending();
 }
 
 void TKelObjectFile::ReadHeaderAndClassTable(TOpenMode mode)
@@ -346,7 +343,7 @@ void TKelObjectFile::DiscardFailedOpen() noexcept
 {
     Ok = false;
     classTable_.clear();
-    stream_.Attach(nullptr);
+    stream_.Detach();
     file_.reset(); // closes the file, writing nothing more
     closed_ = true;
 }
@@ -377,10 +374,10 @@ void TKelObjectFile::AddClassTableEntry(std::string name, const TPersistentClass
 
 std::int32_t TKelObjectFile::ClassRefNo(TObject* object)
 {
-    auto* persistent = dynamic_cast<TKelPersistFileObject*>(object);
+    TKelPersistFileObject* persistent = object != nullptr ? object->AsPersistent() : nullptr;
     if (persistent == nullptr)
         return -1;
-    persistent->RefNoLookup = [this](TKelPersistFileObject* o) { return ClassRefNo(o); };
+    persistent->RefNoLookup = TKelPersistFileObject::TRefNoLookup::Bind<&TKelObjectFile::ClassRefNo>(this);
     const std::string& name = persistent->ClassName();
     for (std::size_t i = 0; i < classTable_.size(); ++i) {
         TClassEntry& entry = classTable_[i];
@@ -464,8 +461,8 @@ std::unique_ptr<TKelPersistFileObject> TKelObjectFile::ReadObject(TStringList* o
             message += ">>" + classTable_[refNo].name;
         throw std::runtime_error(message + "  ");
     }
-    if (dynamic_cast<TKelPersistFileObject*>(owner) == nullptr)
-        object->ClassLookup = [this](std::int32_t r) { return ClassForRef(r); };
+    if (owner == nullptr || owner->AsPersistent() == nullptr)
+        object->ClassLookup = TKelPersistFileObject::TClassLookup::Bind<&TKelObjectFile::ClassForRef>(this);
     object->ReadFromStream(stream_);
     return object;
 }
@@ -473,6 +470,7 @@ std::unique_ptr<TKelPersistFileObject> TKelObjectFile::ReadObject(TStringList* o
 std::uint64_t TKelObjectFile::BytesToWrite(const TStringList& list)
 {
     std::uint64_t bytes = 6; // start marker, count, end marker
+    TCountingStream counter; // the records, one after the other
     for (int i = 0; i < list.Count(); ++i) {
         const std::size_t length = list.Strings(i).size();
         if (length > kMaxEntryText)
@@ -485,11 +483,9 @@ std::uint64_t TKelObjectFile::BytesToWrite(const TStringList& list)
         // A record's size is what it writes: a dry run, numbered as the real one will be.
         if (ClassRefNo(object) < 0)
             throw EInvalidPersistentFileAction("Only persistent objects can be written to an object file");
-        TCountingStream counter;
         static_cast<TKelPersistFileObject*>(object)->WriteToStream(counter);
-        bytes += counter.Size();
     }
-    return bytes;
+    return bytes + counter.Size();
 }
 
 void TKelObjectFile::WriteList(const TStringList* list)
@@ -503,7 +499,7 @@ void TKelObjectFile::WriteList(const TStringList* list)
     const std::uint64_t bytes = count > 0 ? BytesToWrite(*list) : 6;
     const std::uint64_t position = stream_.Position();
     if (position > kMaxFileSize || bytes > kMaxFileSize - position)
-        RefuseGrowth(position, bytes);
+        stream_.RefuseGrowth(position, bytes);
 
     stream_.WriteU16(kListStartMarker);
     stream_.WriteI16(static_cast<std::int16_t>(count));
@@ -539,9 +535,8 @@ void TKelObjectFile::ReadList(TStringList* list, TObject* owner)
     }
     for (int i = 0; i < count && Ok; ++i) {
         const std::uint8_t length = stream_.ReadU8("a list entry's text length");
-        std::string text(length, '\0');
-        if (length > 0)
-            stream_.ReadExact(text.data(), length, "a list entry's text");
+        char scratch[256];
+        std::string text(stream_.ReadInPlace(length, scratch, "a list entry's text"), length);
         std::unique_ptr<TKelPersistFileObject> object = ReadObject(list, owner);
         list->Add(std::move(text), object.get());
         object.release(); // the list has it now
@@ -559,7 +554,7 @@ void TKelObjectFile::WriteClassTableAndPatchHeader()
         entry.cls = nullptr;
     const std::uint64_t position = stream_.Position();
     if (position > kMaxFileSize)
-        RefuseGrowth(position, 6);
+        stream_.RefuseGrowth(position, 6);
     TablePos = static_cast<std::uint32_t>(position);
     TStringList names;
     names.Reserve(static_cast<int>(classTable_.size()));
@@ -581,12 +576,14 @@ void TKelObjectFile::Close(bool syncToDisk)
             WriteClassTableAndPatchHeader();
             if (syncToDisk)
                 stream_.Flush();
+            else
+                stream_.WritePending();
         } catch (...) {
             failure = std::current_exception();
         }
     }
     classTable_.clear();
-    stream_.Attach(nullptr);
+    stream_.Detach();
     if (file_) {
         try {
             file_->Close();

@@ -12,6 +12,7 @@
 #include "persist/KelFileFormat.h"
 #include "persist/KelPermObjFileStm.h"
 #include "persist/KelStream.h"
+#include "persist/ObjectFileStream.h"
 #include "persist/StringList.h"
 
 #include <cstdint>
@@ -33,30 +34,6 @@ inline constexpr TOpenMode fmDbOpen = 16; // read and write, shared; only where 
 std::string BackupFileName(const std::string& fullPath);
 
 class TFileStream;
-
-/// A stream that refuses, before writing anything, a write that would take the file
-/// past the format's size limit. Objects write through it too.
-class TSizeLimitedStream : public TStream {
-public:
-    explicit TSizeLimitedStream(std::uint64_t limit)
-        : limit_(limit)
-    {
-    }
-    void Attach(TStream* inner) { inner_ = inner; }
-    TStream* Inner() const { return inner_; }
-
-    std::size_t Read(void* buffer, std::size_t n) override { return Target().Read(buffer, n); }
-    std::size_t Write(const void* buffer, std::size_t n) override;
-    void Seek(std::uint64_t position) override { Target().Seek(position); }
-    std::uint64_t Position() const override { return Target().Position(); }
-    std::uint64_t Size() const override { return Target().Size(); }
-    void Flush() override { Target().Flush(); }
-
-private:
-    TStream& Target() const;
-    TStream* inner_ = nullptr;
-    std::uint64_t limit_;
-};
 
 class TKelObjectFile : public TObject {
 public:
@@ -142,7 +119,7 @@ private:
 
     std::string fullPath_;
     std::unique_ptr<TFileStream> file_;
-    TSizeLimitedStream stream_ { kelformat::kMaxFileSize };
+    TObjectFileStream stream_ { kelformat::kMaxFileSize };
     std::vector<TClassEntry> classTable_;
     bool opened_ = false;
     bool closed_ = false;

@@ -147,7 +147,7 @@ TKelPersistFileObject::TKelPersistFileObject(TStringList* ownerList, TObject* ow
     LibraryState& s = State();
     if (!s.liveObjects)
         s.liveObjects = std::make_unique<TSortedPointerList>();
-    s.liveObjects->Add(this);
+    s.liveObjects->Insert(this);
 }
 
 TKelPersistFileObject::~TKelPersistFileObject()
@@ -185,7 +185,7 @@ void TKelPersistFileObject::InheritRefNoLookup()
         return;
     TObject* node = Owner;
     while (!RefNoLookup && node != nullptr) {
-        auto* persistent = dynamic_cast<TKelPersistFileObject*>(node);
+        TKelPersistFileObject* persistent = node->AsPersistent();
         if (persistent == nullptr)
             break;
         persistent->InheritRefNoLookup();
@@ -198,7 +198,7 @@ void TKelPersistFileObject::InheritClassLookup()
 {
     if (ClassLookup)
         return;
-    if (auto* persistent = dynamic_cast<TKelPersistFileObject*>(Owner))
+    if (TKelPersistFileObject* persistent = Owner != nullptr ? Owner->AsPersistent() : nullptr)
         ClassLookup = persistent->ClassLookup;
 }
 
@@ -215,12 +215,19 @@ void TKelPersistFileObject::WriteToStream(TStream& stream)
 
 void TKelPersistFileObject::WriteAnsiString(TStream& stream, std::string_view text)
 {
-    if (static_cast<std::int64_t>(text.size()) > kelformat::kMaxAnsiStringLength)
+    WriteAnsiString(stream, text, {});
+}
+
+void TKelPersistFileObject::WriteAnsiString(TStream& stream, std::string_view head, std::string_view tail)
+{
+    const auto length = static_cast<std::uint64_t>(head.size()) + tail.size();
+    if (length > static_cast<std::uint64_t>(kelformat::kMaxAnsiStringLength))
         throw EInvalidPersistentFileAction("OverLength AnsiString on File");
     stream.WriteU16(kelformat::kAnsiStringMarker);
-    stream.WriteI32(static_cast<std::int32_t>(text.size()));
-    if (!text.empty())
-        stream.WriteExact(text.data(), text.size(), "a string");
+    stream.WriteI32(static_cast<std::int32_t>(length));
+    for (const std::string_view part : { head, tail })
+        if (!part.empty())
+            stream.WriteExact(part.data(), part.size(), "a string");
 }
 
 std::string TKelPersistFileObject::ReadAnsiString(TStream& stream)
@@ -237,6 +244,11 @@ std::string TKelPersistFileObject::ReadAnsiString(TStream& stream)
     if (length <= 0)
         return {};
     stream.CheckAvailable(static_cast<std::uint64_t>(length), "a string");
+    if (length <= 64) {
+        char scratch[64];
+        return std::string(stream.ReadInPlace(static_cast<std::size_t>(length), scratch, "a string"),
+            static_cast<std::size_t>(length));
+    }
     std::string text(static_cast<std::size_t>(length), '\0');
     stream.ReadExact(text.data(), text.size(), "a string");
     return text;

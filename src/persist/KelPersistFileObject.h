@@ -2,22 +2,22 @@
 // The base of every object an object file stores: its version, its owner, and the
 // lookups by which it finds class numbers while it is written and read.
 
+#include "persist/BoundOperation.h"
 #include "persist/KelStream.h"
 #include "persist/Object.h"
 #include "persist/PersistentClass.h"
 #include "persist/StringList.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
 class TKelPersistFileObject : public TObject {
 public:
     /// The class reference numbering of the file the object is written to.
-    using TRefNoLookup = std::function<std::int32_t(TKelPersistFileObject* object)>;
+    using TRefNoLookup = TBoundOperation<std::int32_t(TKelPersistFileObject* object)>;
     /// The class table of the file the object is read from.
-    using TClassLookup = std::function<const TPersistentClass*(std::int32_t refNo)>;
+    using TClassLookup = TBoundOperation<const TPersistentClass*(std::int32_t refNo)>;
 
     /// Raises "SetCurrentVersion must be called before using TKelPersistFileObject" while no
     /// version is set. The object is recorded in LiveObjects; it is not added to ownerList.
@@ -28,12 +28,17 @@ public:
     virtual const TPersistentClass& ClassType() const;
     const std::string& ClassName() const { return ClassType().Name(); }
 
+    TKelPersistFileObject* AsPersistent() final { return this; }
+    const TKelPersistFileObject* AsPersistent() const final { return this; }
+
     virtual void InheritRefNoLookup();
     virtual void InheritClassLookup();
     virtual void ReadFromStream(TStream& stream);
     virtual void WriteToStream(TStream& stream);
 
     static void WriteAnsiString(TStream& stream, std::string_view text);
+    /// The long string of `head` directly followed by `tail`, without joining them first.
+    static void WriteAnsiString(TStream& stream, std::string_view head, std::string_view tail);
     static std::string ReadAnsiString(TStream& stream);
 
     std::uint16_t Version = 0;

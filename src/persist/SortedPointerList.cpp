@@ -11,6 +11,21 @@ constexpr std::less<const void*> AddressLess {};
 
 } // namespace
 
+void TSortedPointerList::Order() const
+{
+    if (ordered_)
+        return;
+    std::vector<const void*> all = members_.Addresses();
+    std::sort(all.begin(), all.end(), AddressLess);
+    chunks_.clear();
+    for (std::size_t at = 0; at < all.size(); at += kMaxChunk / 2) {
+        const std::size_t end = std::min(all.size(), at + kMaxChunk / 2);
+        chunks_.emplace_back(
+            all.begin() + static_cast<std::ptrdiff_t>(at), all.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+    ordered_ = true;
+}
+
 TSortedPointerList::Place TSortedPointerList::Locate(const void* p) const
 {
     // The first chunk whose last item is not below p holds p, or the place for it.
@@ -26,7 +41,7 @@ TSortedPointerList::Place TSortedPointerList::Locate(const void* p) const
 int TSortedPointerList::PositionOf(const Place& place) const
 {
     if (place.chunk == chunks_.size())
-        return count_;
+        return Count();
     std::size_t position = place.offset;
     for (std::size_t i = 0; i < place.chunk; ++i)
         position += chunks_[i].size();
@@ -36,12 +51,13 @@ int TSortedPointerList::PositionOf(const Place& place) const
 TSortedPointerList::FindResult TSortedPointerList::Find(const void* p) const
 {
     std::lock_guard lock(lock_);
-    if (count_ == 0)
+    if (members_.Size() == 0)
         return { false, 0 };
+    Order();
     if (chunks_.front().front() == p)
         return { true, 0 };
     if (chunks_.back().back() == p)
-        return { true, count_ - 1 };
+        return { true, Count() - 1 };
     const Place place = Locate(p);
     return { place.found, PositionOf(place) };
 }
@@ -49,9 +65,10 @@ TSortedPointerList::FindResult TSortedPointerList::Find(const void* p) const
 int TSortedPointerList::Add(const void* p)
 {
     std::lock_guard lock(lock_);
+    Order();
     Place place = Locate(p);
     const int position = PositionOf(place);
-    if (place.found)
+    if (!members_.Insert(p))
         return position;
     if (chunks_.empty()) {
         chunks_.emplace_back();
@@ -61,7 +78,6 @@ int TSortedPointerList::Add(const void* p)
     }
     std::vector<const void*>& chunk = chunks_[place.chunk];
     chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset), p);
-    ++count_;
     if (chunk.size() > kMaxChunk) {
         std::vector<const void*> upper(chunk.begin() + kMaxChunk / 2, chunk.end());
         chunk.resize(kMaxChunk / 2);
@@ -70,26 +86,39 @@ int TSortedPointerList::Add(const void* p)
     return position;
 }
 
+bool TSortedPointerList::Insert(const void* p)
+{
+    std::lock_guard lock(lock_);
+    if (!members_.Insert(p))
+        return false;
+    ordered_ = false;
+    return true;
+}
+
 bool TSortedPointerList::Remove(const void* p)
 {
     std::lock_guard lock(lock_);
-    if (count_ == 0)
+    if (!members_.Erase(p))
         return false;
-    const Place place = Locate(p);
-    if (!place.found)
-        return false;
-    std::vector<const void*>& chunk = chunks_[place.chunk];
-    chunk.erase(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset));
-    if (chunk.empty())
-        chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
-    --count_;
+    if (members_.Size() == 0) {
+        chunks_.clear();
+        ordered_ = true;
+    } else if (ordered_) {
+        const Place place = Locate(p);
+        std::vector<const void*>& chunk = chunks_[place.chunk];
+        chunk.erase(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset));
+        if (chunk.empty())
+            chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
+    }
     return true;
 }
 
 const void* TSortedPointerList::Items(int index) const
 {
-    if (index < 0 || index >= count_)
+    std::lock_guard lock(lock_);
+    if (index < 0 || index >= Count())
         throw std::out_of_range("TSortedPointerList::Items: index out of range");
+    Order();
     std::size_t rest = static_cast<std::size_t>(index);
     for (const std::vector<const void*>& chunk : chunks_) {
         if (rest < chunk.size())

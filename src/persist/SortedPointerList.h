@@ -1,6 +1,7 @@
 #pragma once
 // An ordered set of addresses, the store behind the account of live objects.
 
+#include "persist/AddressSet.h"
 #include "persist/Object.h"
 
 #include <cstddef>
@@ -9,8 +10,10 @@
 
 /// An ascending array of distinct addresses behind a re-entrant lock. Owns nothing.
 /// The live-object list holds every participant, and a register of tens of thousands
-/// is created and freed in one go: the items are kept in chunks of bounded size, so
-/// that an insertion or removal moves a chunk, not the whole array.
+/// is created and freed in one go: membership is kept in a hash set, so that Insert and
+/// Remove cost the same at any size, and the order is worked out only when a position is
+/// asked for. The ordered items are kept in chunks of bounded size, so that an Add or a
+/// Remove while they are in order moves a chunk, not the whole array.
 class TSortedPointerList : public TObject {
 public:
     struct FindResult {
@@ -21,9 +24,11 @@ public:
     FindResult Find(const void* p) const;
     /// Inserts p unless present; returns its position.
     int Add(const void* p);
+    /// Inserts p unless present, without working out its position; true when it was new.
+    bool Insert(const void* p);
     /// Deletes p; true when it was present.
     bool Remove(const void* p);
-    int Count() const { return count_; }
+    int Count() const { return static_cast<int>(members_.Size()); }
     /// The item at position index (0-based); raises std::out_of_range outside the list.
     const void* Items(int index) const;
 
@@ -33,10 +38,14 @@ private:
         std::size_t offset; // within the chunk
         bool found;
     };
+    /// Puts the chunks in order after insertions that skipped it. Called under the lock.
+    void Order() const;
     Place Locate(const void* p) const;
     int PositionOf(const Place& place) const;
 
-    std::vector<std::vector<const void*>> chunks_; // none empty; each ascending, and ascending from chunk to chunk
-    int count_ = 0;
+    TAddressSet members_;
+    // None empty; each ascending, and ascending from chunk to chunk. Valid while ordered_.
+    mutable std::vector<std::vector<const void*>> chunks_;
+    mutable bool ordered_ = true;
     mutable std::recursive_mutex lock_;
 };

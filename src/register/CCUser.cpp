@@ -1,10 +1,11 @@
 #include "register/CCUser.h"
 
 #include "persist/AnsiText.h"
+#include "persist/StringListIndex.h"
 
 #include <algorithm>
 #include <array>
-#include <unordered_map>
+#include <cstring>
 
 namespace {
 
@@ -17,20 +18,23 @@ void WriteName(TStream& stream, const std::string& name)
 {
     // The whole buffer is written, zero-filled past the name, so nothing of an
     // earlier, longer name can reach the file.
-    std::array<std::uint8_t, 1 + TCCUser::kNameCapacity> bytes {};
     const std::size_t length = std::min<std::size_t>(name.size(), TCCUser::kNameCapacity);
-    bytes[0] = static_cast<std::uint8_t>(length);
-    std::copy_n(name.data(), length, bytes.begin() + 1);
-    stream.WriteExact(bytes.data(), bytes.size(), "a participant's name");
+    stream.WriteFilled<1 + TCCUser::kNameCapacity>(
+        [&](std::uint8_t* bytes) {
+            std::memset(bytes, 0, 1 + TCCUser::kNameCapacity);
+            bytes[0] = static_cast<std::uint8_t>(length);
+            std::memcpy(bytes + 1, name.data(), length);
+        },
+        "a participant's name");
 }
 
-std::string ReadName(TStream& stream, std::string_view what)
+void ReadName(TStream& stream, std::string& name, std::string_view what)
 {
-    std::array<char, 1 + TCCUser::kNameCapacity> bytes {};
-    stream.ReadExact(bytes.data(), bytes.size(), what);
+    std::array<char, 1 + TCCUser::kNameCapacity> scratch;
+    const char* bytes = stream.ReadInPlace(scratch.size(), scratch.data(), what);
     // A length byte above the capacity only comes from a damaged file: keep what fits.
     const std::size_t length = std::min<std::size_t>(static_cast<unsigned char>(bytes[0]), TCCUser::kNameCapacity);
-    return std::string(bytes.data() + 1, length);
+    name.assign(bytes + 1, length);
 }
 
 } // namespace
@@ -95,14 +99,18 @@ void TCCUser::WriteToStream(TStream& stream)
     WriteName(stream, FirstName);
     WriteName(stream, LastName);
     stream.WriteI32(GroupNo);
-    WriteAnsiString(stream, Taker != nullptr ? Taker->FullName() : std::string());
+    // The taker's key, FullName, written from its two halves without joining them first.
+    if (Taker != nullptr)
+        WriteAnsiString(stream, Taker->FirstName, Taker->LastName);
+    else
+        WriteAnsiString(stream, {});
 }
 
 void TCCUser::ReadFromStream(TStream& stream)
 {
     TKelFileObjectOnRawStrm::ReadFromStream(stream);
-    FirstName = ReadName(stream, "a participant's first name");
-    LastName = ReadName(stream, "a participant's last name");
+    ReadName(stream, FirstName, "a participant's first name");
+    ReadName(stream, LastName, "a participant's last name");
     GroupNo = stream.ReadI32("a participant's group number");
     TakerNameOnFile = ReadAnsiString(stream);
     Taker = nullptr;
@@ -114,9 +122,9 @@ void RegisterCCUserClass()
     RegisterPersistentClasses({ &TCCUser::ClassInfo() });
 }
 
-TCCUser* UserAt(const TStringList& participants, int index)
+TCCUser* UserOfOtherType(TObject* object)
 {
-    return dynamic_cast<TCCUser*>(participants.Objects(index));
+    return dynamic_cast<TCCUser*>(object);
 }
 
 std::vector<TCCUser*> ParticipantsInDisplayOrder(const TStringList& participants)
@@ -153,22 +161,22 @@ void ClearAssignments(TStringList* participants)
 
 void LinkTakersAfterLoad(TStringList& participants)
 {
-    // One hash index instead of a scan per participant; the first entry of a text wins,
-    // as a lookup in the list would find it.
-    std::unordered_map<std::string_view, int, AnsiCaseInsensitiveHash, AnsiCaseInsensitiveEqual> index;
-    index.reserve(static_cast<std::size_t>(participants.Count()));
-    for (int i = 0; i < participants.Count(); ++i)
-        index.emplace(participants.Strings(i), i);
-
+    // One hash index instead of a scan per participant, asked for all names at once.
+    std::vector<TCCUser*> users(static_cast<std::size_t>(participants.Count()));
+    std::vector<TCCUser*> askers;
+    std::vector<std::string_view> names;
     for (int i = 0; i < participants.Count(); ++i) {
         TCCUser* user = UserAt(participants, i);
-        if (user == nullptr)
-            continue;
-        if (!user->TakerNameOnFile.empty()) {
-            const auto it = index.find(user->TakerNameOnFile);
-            if (it != index.end())
-                user->SetTaker(UserAt(participants, it->second));
+        users[static_cast<std::size_t>(i)] = user;
+        if (user != nullptr && !user->TakerNameOnFile.empty()) {
+            askers.push_back(user);
+            names.push_back(user->TakerNameOnFile);
         }
-        user->TakerNameOnFile.clear();
+    }
+    const std::vector<int> takers = TStringListIndex(participants).IndexOfEach(names);
+    for (std::size_t k = 0; k < askers.size(); ++k) {
+        if (takers[k] >= 0)
+            askers[k]->SetTaker(users[static_cast<std::size_t>(takers[k])]);
+        askers[k]->TakerNameOnFile.clear();
     }
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 class TCCUser : public TKelFileObjectOnRawStrm {
@@ -37,19 +38,32 @@ public:
     void ReadFromStream(TStream& stream) override;
     void WriteToStream(TStream& stream) override;
 
-    std::string FirstName;
-    std::string LastName;
+    // What a draw reads and writes for every record comes first, next to the object's
+    // start: a draw of a large register then touches two neighbouring cache lines per record.
+    std::int32_t GroupNo = 0;
     TCCUser* Taker = nullptr;
     TCCUser* Giver = nullptr;
-    std::int32_t GroupNo = 0;
+    std::string FirstName;
+    std::string LastName;
     std::string TakerNameOnFile;
 };
 
 /// Registers TCCUser with the class registry (start-up of the record's unit).
 void RegisterCCUserClass();
 
+/// The record an object of another type than TCCUser is (a class derived from it), or nullptr.
+TCCUser* UserOfOtherType(TObject* object);
+
 /// The record attached to entry `index` of a participants list (nullptr when none).
-TCCUser* UserAt(const TStringList& participants, int index);
+inline TCCUser* UserAt(const TStringList& participants, int index)
+{
+    // Every entry of a real register carries exactly a TCCUser: the exact type test spares
+    // the general cast, which costs more than a whole draw of a large register.
+    TObject* object = participants.Objects(index);
+    if (object != nullptr && typeid(*object) == typeid(TCCUser))
+        return static_cast<TCCUser*>(object);
+    return UserOfOtherType(object);
+}
 
 /// The records of `participants` in the order of the participants list box: by DisplayName,
 /// letter case ignored (so group 10 comes before group 2), ties in list order.

@@ -93,7 +93,7 @@ void CheckKksDocumentFits(
     for (int i = 0; i < participants.Count(); ++i) {
         CheckText(participants.Strings(i), static_cast<std::size_t>(i), "The key of participant");
         TObject* object = participants.Objects(i);
-        if (object != nullptr && dynamic_cast<TKelPersistFileObject*>(object) == nullptr)
+        if (object != nullptr && object->AsPersistent() == nullptr)
             throw EInvalidPersistentFileAction(
                 "Participant " + std::to_string(i + 1) + " carries an object that cannot be saved");
     }

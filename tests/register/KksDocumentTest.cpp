@@ -136,6 +136,55 @@ TEST_F(KksDocument, StoredTakerNamesAreMatchedWithoutCaseAndUnknownOnesLeaveNoTa
     EXPECT_EQ(UserAt(*unknown.Participants, 1), ann->Giver);
 }
 
+/// Hands out at most seven bytes a read, so that no field arrives in one piece.
+class TTrickleStream : public TMemoryStream {
+public:
+    using TMemoryStream::TMemoryStream;
+    std::size_t Read(void* buffer, std::size_t n) override
+    {
+        return TMemoryStream::Read(buffer, std::min<std::size_t>(n, 7));
+    }
+};
+
+TEST_F(KksDocument, ALargeDocumentRoundTripsThroughEveryReaderAndWriter)
+{
+    // Names of every length, so that fields straddle the streams' buffers at all offsets.
+    TRegister r;
+    r.groups.Add("G");
+    const int n = 4000;
+    for (int i = 0; i < n; ++i)
+        r.Add(std::to_string(i) + std::string(static_cast<std::size_t>(i % 27), 'X'),
+            std::string(static_cast<std::size_t>(i % 31), 'y'), 0);
+    for (int i = 0; i < n; ++i)
+        UserAt(r.participants, i)->SetTaker(UserAt(r.participants, (i + 7) % n));
+    const Bytes bytes = WriteBytes(r);
+    ASSERT_GT(bytes.size(), 4 * 65536u);
+    const std::string path = dir / "large.kks";
+    WriteKksDocument(path, r.groups, r.participants, r.templateLines);
+    EXPECT_EQ(bytes, ReadFileBytes(path));
+
+    TTrickleStream trickle(bytes);
+    std::vector<TKksDocument> read;
+    read.push_back(ReadBytes(bytes));
+    read.push_back(ReadKksDocument(path, nullptr));
+    read.push_back(ReadKksDocument(trickle, "trickle", nullptr));
+    for (const TKksDocument& d : read) {
+        ASSERT_EQ(r.participants.Texts(), d.Participants->Texts());
+        for (int i = 0; i < n; i += 97)
+            ASSERT_EQ(UserAt(*d.Participants, (i + 7) % n), UserAt(*d.Participants, i)->Taker) << i;
+        TMemoryStream again;
+        WriteKksDocument(again, "again", *d.GroupNames, *d.Participants, d.TemplateLines);
+        EXPECT_EQ(bytes, again.Bytes());
+    }
+    for (std::uint64_t k : { 65535u, 65536u, 65537u, 200000u }) {
+        TFailingStream failingRead(TFailingStream::Fail::Reads, k, bytes);
+        EXPECT_THROW(ReadKksDocument(failingRead, "failing", nullptr), EInvalidPersistentFileAction);
+        TFailingStream failingWrite(TFailingStream::Fail::Writes, k);
+        EXPECT_THROW(WriteKksDocument(failingWrite, "failing", r.groups, r.participants, r.templateLines),
+            EInvalidPersistentFileAction);
+    }
+}
+
 struct DamagedCase {
     const char* label;
     Bytes bytes;
