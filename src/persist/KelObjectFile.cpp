@@ -470,7 +470,6 @@ std::unique_ptr<TKelPersistFileObject> TKelObjectFile::ReadObject(TStringList* o
 std::uint64_t TKelObjectFile::BytesToWrite(const TStringList& list)
 {
     std::uint64_t bytes = 6; // start marker, count, end marker
-    TCountingStream counter; // the records, one after the other
     for (int i = 0; i < list.Count(); ++i) {
         const std::size_t length = list.Strings(i).size();
         if (length > kMaxEntryText)
@@ -483,9 +482,11 @@ std::uint64_t TKelObjectFile::BytesToWrite(const TStringList& list)
         // A record's size is what it writes: a dry run, numbered as the real one will be.
         if (ClassRefNo(object) < 0)
             throw EInvalidPersistentFileAction("Only persistent objects can be written to an object file");
+        TCountingStream counter;
         static_cast<TKelPersistFileObject*>(object)->WriteToStream(counter);
+        bytes += counter.Size();
     }
-    return bytes + counter.Size();
+    return bytes;
 }
 
 void TKelObjectFile::WriteList(const TStringList* list)
