@@ -3,7 +3,7 @@
 // Adding a command: write one file, src/cli/<Name>Command.cpp, that defines
 //     int cli::Run<Name>Command(cli::TInvocation& invocation)
 // (declared in CliCommand.h), add one row to kCommands below and the file to
-// CMakeLists.txt. A command parses its arguments with ParseArguments(), naming the
+// CMakeLists.txt (tinselwick_cli_commands). A command parses its arguments with ParseArguments(), naming the
 // shared options it offers (--seed, --output, --pdf, --force: never declared or checked
 // anywhere else), raises cli::EUsageError for a wrong command line (exit 2) and lets
 // every other error propagate (its message goes to standard error, exit 1); it returns
@@ -13,7 +13,9 @@
 // invocation.argc/argv; the others run without one, and so without a display.
 //
 // The draw command lives in DrawCommand.cpp, the letters and list commands in
-// PrintCommands.cpp, import and export in ExchangeCommands.cpp.
+// PrintCommands.cpp, import and export in ExchangeCommands.cpp. This main is also that of
+// tinselwick-print, the same tool with the printer linked: tinselwick-cli hands the print
+// commands to it (PrintHelper.cpp), so that no other command loads Qt's GUI libraries.
 
 #include "Version.h"
 #include "cli/CliCommand.h"

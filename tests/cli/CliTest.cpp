@@ -181,4 +181,39 @@ TEST_F(Cli, ShowOnlyReadsAndCoexistsWithAnotherReader)
     EXPECT_EQ(std::vector<std::string> { "draw.kks" }, dir.Entries()) << "no backup, no temporary file";
 }
 
+TEST_F(Cli, OnlyThePrintCommandsLoadQtsGuiLibraries)
+{
+    const std::string doc = dir / "doc.kks";
+    WriteFileBytes(doc, ReadFileBytes(TestDataPath("two-participants-exchange.kks")));
+    const std::string maps = dir / "maps";
+    const std::string probe = "env LD_PRELOAD=" + ShellQuoted(TINSELWICK_MAPS_PROBE)
+        + " TINSELWICK_MAPS_OUT=" + ShellQuoted(maps) + " ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\"";
+    const std::pair<std::vector<std::string>, bool> cases[] = {
+        { { "show", doc }, false },
+        { { "draw", doc, "--seed", "7" }, false },
+        { { "list", doc, "--pdf", dir / "list.pdf" }, true },
+    };
+    for (const auto& [arguments, printer] : cases) {
+        SCOPED_TRACE(arguments.front());
+        ASSERT_EQ(0, RunCli(arguments, dir.Path().string(), probe).exitCode);
+        const std::string loaded = ReadText(maps);
+        const auto has = [&](const char* library) { return loaded.find(library) != std::string::npos; };
+        ASSERT_TRUE(has("/libQt6Core.so"));
+        for (const char* library : { "/libQt6Gui.so", "/libQt6Widgets.so", "/libQt6PrintSupport.so" })
+            EXPECT_EQ(printer, has(library)) << library;
+    }
+}
+
+TEST_F(Cli, APrintCommandWithoutItsPrinterPartSaysSo)
+{
+    const std::filesystem::path moved = dir / "tinselwick-cli";
+    std::filesystem::copy_file(TINSELWICK_CLI, moved);
+    const std::string doc = TestDataPath("two-participants-exchange.kks");
+    const TCliRun run = RunCli({ "list", doc, "--pdf", dir / "list.pdf" }, dir.Path().string(), "", moved);
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_NE(std::string::npos, run.err.find("Cannot print: ")) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find("tinselwick-print cannot be started: No such file or directory"))
+        << run.err;
+}
+
 } // namespace

@@ -26,6 +26,10 @@ participant: 2 BOB KAY
 help: $share/tinselwick/Holvik.hlp"
 [ "$shown" = "$expected" ] || fail "the started program showed: $shown $(cat "$root/stderr")"
 
+# The print commands run in tinselwick-print, which the tool finds relative to itself.
+"$usr/bin/tinselwick-cli" list "$document" --pdf "$root/list.pdf" >/dev/null || fail "tinselwick-cli list"
+[ -x "$root/usr/libexec/tinselwick/tinselwick-print" ] || fail "no tinselwick-print in libexec"
+
 quiet desktop-file-validate "$share/applications/org.tinselwick.Tinselwick.desktop"
 appstreamcli validate --no-net "$share/metainfo/org.tinselwick.Tinselwick.metainfo.xml" >/dev/null \
   || fail "appstreamcli validate"

@@ -39,13 +39,13 @@ inline std::string ReadText(const std::string& path)
 }
 
 /// Runs tinselwick-cli with `arguments`; its outputs pass through files in `folder`.
-/// `prefix` goes before the program, e.g. "env -u DISPLAY".
-inline TCliRun RunCli(
-    const std::vector<std::string>& arguments, const std::string& folder, const std::string& prefix = "")
+/// `prefix` goes before the program, e.g. "env -u DISPLAY"; `program` is another copy of it.
+inline TCliRun RunCli(const std::vector<std::string>& arguments, const std::string& folder,
+    const std::string& prefix = "", const std::string& program = TINSELWICK_CLI)
 {
     const std::string out = folder + "/cli-stdout";
     const std::string err = folder + "/cli-stderr";
-    std::string command = prefix + " " + ShellQuoted(TINSELWICK_CLI);
+    std::string command = prefix + " " + ShellQuoted(program);
     for (const std::string& a : arguments)
         command += " " + ShellQuoted(a);
     command += " >" + ShellQuoted(out) + " 2>" + ShellQuoted(err);
