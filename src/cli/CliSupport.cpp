@@ -5,8 +5,8 @@
 #include "platform/Windows1252.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <stdexcept>
@@ -34,8 +34,8 @@ namespace {
     /// is taken for another number repeats the wrong draw.
     std::uint32_t ParseSeed(const QString& text)
     {
-        static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
-        bool ok = digits.match(text).hasMatch();
+        bool ok = !text.isEmpty() && text.size() <= 10
+            && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
         const qulonglong value = ok ? text.toULongLong(&ok) : 0;
         if (!ok || value > std::numeric_limits<std::uint32_t>::max())
             throw EUsageError(("Invalid seed '" + text + "': a whole number from 0 to 4294967295").toStdString());

@@ -148,7 +148,8 @@ void WriteKksDocument(const std::string& fileName, const TStringList& groupNames
         {
             TCCObjectFile objectFile(*stream, fmDbCreate, fullPath);
             WriteDocument(objectFile, groupNames, participants, templateLines);
-            objectFile.Close(true);
+            // Not flushed here: the commit flushes the file to disk once, before the rename.
+            objectFile.Close(false);
         }
         stream->Close();
         file->Commit();
