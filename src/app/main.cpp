@@ -1,5 +1,6 @@
 // Tinselwick: the desktop program. The command line may name one document to open.
 
+#include "app/AfterFirstPaint.h"
 #include "app/GuardedApplication.h"
 #include "app/StartCommandLine.h"
 #include "draw/Random.h"
@@ -67,7 +68,6 @@ int main(int argc, char* argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Tinselwick"));
     // Desktops match the running windows to the menu entry, and take its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tinselwick.Tinselwick"));
-    QApplication::setWindowIcon(ProgramIcon());
 
     TQtMessageService messages;
     application.SetMessageService(&messages);
@@ -81,11 +81,16 @@ int main(int argc, char* argv[])
         messages.SetParent(&form);
         fileDialogs.SetParent(&form);
 
-        TAboutCC about;
-        about.hide();
-        form.SetAboutBox(&about);
-        QObject::connect(
-            &about, &TAboutCC::HelpRequested, &form, [&form] { form.RunGuarded([&form] { form.Help2Click(&form); }); });
+        // The icon (decoded at every size) and the hidden About box are made once the window
+        // is on screen: its first paint needs neither.
+        std::optional<TAboutCC> about;
+        AfterFirstPaint(&form, [&form, &about] {
+            QApplication::setWindowIcon(ProgramIcon());
+            about.emplace();
+            form.SetAboutBox(&*about);
+            QObject::connect(&*about, &TAboutCC::HelpRequested, &form,
+                [&form] { form.RunGuarded([&form] { form.Help2Click(&form); }); });
+        });
 
         form.show();
         // A document named at start is retrieved as the File menu would; with nothing yet
