@@ -534,6 +534,7 @@ void TKelObjectFile::ReadList(TStringList* list, TObject* owner)
                 + std::to_string(stream_.Remaining()) + " bytes remain");
         list->Reserve(count);
     }
+    TLiveObjectsHold hold;
     for (int i = 0; i < count && Ok; ++i) {
         const std::uint8_t length = stream_.ReadU8("a list entry's text length");
         char scratch[256];
@@ -541,6 +542,7 @@ void TKelObjectFile::ReadList(TStringList* list, TObject* owner)
         std::unique_ptr<TKelPersistFileObject> object = ReadObject(list, owner);
         list->Add(std::move(text), object.get());
         object.release(); // the list has it now
+        hold.Take();
     }
     const std::uint16_t end = stream_.ReadU16("a list's end marker");
     if (end != kListEndMarker)

@@ -5,6 +5,7 @@
 #include "persist/SortedPointerList.h"
 
 #include <cstdint>
+#include <mutex>
 
 /// Sets the version written with every object. Only the first call with a non-zero version counts.
 void SetCurrentVersion(std::uint16_t version, std::uint16_t second);
@@ -13,6 +14,23 @@ std::uint16_t SecondVersionNumber();
 
 /// The list of persistent objects created and not yet destroyed; nullptr until the first one.
 TSortedPointerList* LiveObjects();
+
+/// Holds the live-object list's lock over a run of creations or destructions (a list read
+/// from a file, an owning list cleared), so that each of them re-enters it. Holds nothing
+/// while there is no list; Take() holds it once the run's first object has made it.
+class TLiveObjectsHold {
+public:
+    TLiveObjectsHold() { Take(); }
+    void Take()
+    {
+        if (!lock_.owns_lock())
+            if (const TSortedPointerList* live = LiveObjects())
+                lock_ = live->Hold();
+    }
+
+private:
+    std::unique_lock<std::recursive_mutex> lock_;
+};
 
 /// Start of the library: registers TKelPersistFileObject. Called once by the program's start-up.
 void InitializePersistenceLibrary();

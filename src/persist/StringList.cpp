@@ -1,6 +1,7 @@
 #include "persist/StringList.h"
 
 #include "persist/AnsiText.h"
+#include "persist/PersistenceLibrary.h"
 
 #include <stdexcept>
 
@@ -44,9 +45,11 @@ void TStringList::Clear()
     // that looks at the list never sees a dangling entry.
     std::vector<Item> items;
     items.swap(items_);
-    if (ownsObjects_)
-        for (Item& item : items)
-            delete item.object;
+    if (!ownsObjects_)
+        return;
+    const TLiveObjectsHold hold;
+    for (Item& item : items)
+        delete item.object;
 }
 
 int TStringList::IndexOf(std::string_view text) const

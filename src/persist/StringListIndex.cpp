@@ -41,7 +41,7 @@ TStringListIndex::TStringListIndex(const TStringList& list)
     }
 }
 
-int TStringListIndex::Find(std::string_view text, std::uint32_t hash) const
+int TStringListIndex::IndexOf(std::string_view text, std::uint32_t hash) const
 {
     for (std::size_t at = Home(hash);; at = (at + 1) & mask_) {
         const Slot& slot = slots_[at];
@@ -50,23 +50,4 @@ int TStringListIndex::Find(std::string_view text, std::uint32_t hash) const
         if (slot.hash == hash && AnsiSameText(list_.Strings(slot.entry), text))
             return slot.entry;
     }
-}
-
-int TStringListIndex::IndexOf(std::string_view text) const
-{
-    return Find(text, Hash(text));
-}
-
-std::vector<int> TStringListIndex::IndexOfEach(const std::vector<std::string_view>& texts) const
-{
-    std::vector<std::uint32_t> hashes(texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        hashes[i] = Hash(texts[i]);
-    std::vector<int> found(texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (i + kAhead < texts.size())
-            __builtin_prefetch(&slots_[Home(hashes[i + kAhead])]);
-        found[i] = Find(texts[i], hashes[i]);
-    }
-    return found;
 }

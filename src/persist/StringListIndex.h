@@ -14,10 +14,14 @@ public:
     explicit TStringListIndex(const TStringList& list);
 
     /// Index of the first entry whose text equals `text` without regard to letter case, or -1.
-    int IndexOf(std::string_view text) const;
-    /// IndexOf of every text, in order. A register's lookups land all over the table: done
-    /// together, each one's slot is fetched from memory while the ones before are answered.
-    std::vector<int> IndexOfEach(const std::vector<std::string_view>& texts) const;
+    int IndexOf(std::string_view text) const { return IndexOf(text, Hash(text)); }
+
+    // The same in two halves, for callers that look up many texts: lookups land all over the
+    // table, so each one's slot is fetched (Prefetch) while earlier ones are answered.
+    static std::uint32_t Hash(std::string_view text);
+    void Prefetch(std::uint32_t hash) const { __builtin_prefetch(&slots_[Home(hash)]); }
+    /// IndexOf for a text whose Hash is `hash`.
+    int IndexOf(std::string_view text, std::uint32_t hash) const;
 
 private:
     // Open addressing, linear probing, at most half full: a slot keeps the hash beside the
@@ -27,9 +31,7 @@ private:
         std::int32_t entry = -1; // -1: free
     };
 
-    static std::uint32_t Hash(std::string_view text);
     std::size_t Home(std::uint32_t hash) const { return hash & mask_; }
-    int Find(std::string_view text, std::uint32_t hash) const;
 
     const TStringList& list_;
     std::vector<Slot> slots_;

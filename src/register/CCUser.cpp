@@ -159,24 +159,47 @@ void ClearAssignments(TStringList* participants)
     }
 }
 
+namespace {
+
+/// The record of entry `index` with a taker's name still to link, or nullptr.
+TCCUser* AskingAt(const TStringList& participants, int index)
+{
+    TCCUser* user = UserAt(participants, index);
+    return user != nullptr && !user->TakerNameOnFile.empty() ? user : nullptr;
+}
+
+} // namespace
+
 void LinkTakersAfterLoad(TStringList& participants)
 {
-    // One hash index instead of a scan per participant, asked for all names at once.
-    std::vector<TCCUser*> users(static_cast<std::size_t>(participants.Count()));
-    std::vector<TCCUser*> askers;
-    std::vector<std::string_view> names;
-    for (int i = 0; i < participants.Count(); ++i) {
-        TCCUser* user = UserAt(participants, i);
-        users[static_cast<std::size_t>(i)] = user;
-        if (user != nullptr && !user->TakerNameOnFile.empty()) {
-            askers.push_back(user);
-            names.push_back(user->TakerNameOnFile);
+    // One hash index of the keys instead of a scan per participant. A register of tens of
+    // thousands fits no cache, so the records are worked through as a pipeline: the record
+    // 2k entries ahead is fetched, the name of the one k ahead is hashed and its slot in the
+    // index fetched, and the record at hand is linked (each record visited once).
+    constexpr int kAhead = 8;
+    const TStringListIndex keys(participants);
+    const int count = participants.Count();
+    std::uint32_t hashes[kAhead] = {};
+    const auto hashAhead = [&](int i) {
+        if (const TCCUser* user = i < count ? AskingAt(participants, i) : nullptr) {
+            hashes[i % kAhead] = TStringListIndex::Hash(user->TakerNameOnFile);
+            keys.Prefetch(hashes[i % kAhead]);
         }
-    }
-    const std::vector<int> takers = TStringListIndex(participants).IndexOfEach(names);
-    for (std::size_t k = 0; k < askers.size(); ++k) {
-        if (takers[k] >= 0)
-            askers[k]->SetTaker(users[static_cast<std::size_t>(takers[k])]);
-        askers[k]->TakerNameOnFile.clear();
+    };
+    for (int i = 0; i < kAhead; ++i)
+        hashAhead(i);
+    for (int i = 0; i < count; ++i) {
+        if (i + 2 * kAhead < count)
+            if (const TObject* later = participants.Objects(i + 2 * kAhead))
+                for (std::size_t line = 0; line < sizeof(TCCUser); line += 64)
+                    __builtin_prefetch(reinterpret_cast<const char*>(later) + line, 1);
+        TCCUser* user = AskingAt(participants, i);
+        const std::uint32_t hash = hashes[i % kAhead];
+        hashAhead(i + kAhead);
+        if (user == nullptr)
+            continue;
+        if (const int taker = keys.IndexOf(user->TakerNameOnFile, hash); taker >= 0)
+            user->SetTaker(UserAt(participants, taker));
+        user->TakerNameOnFile.clear();
     }
 }
