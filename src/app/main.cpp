@@ -64,8 +64,9 @@ int main(int argc, char* argv[])
     int qtArgc = 1;
     char* qtArgv[] = { argv[0], nullptr };
     TMessageGuardedApplication application(qtArgc, qtArgv);
+    // The title of the message boxes. No display name is set: the desktop would add it to
+    // every window's title ("Tinselwick Help — Tinselwick").
     QApplication::setApplicationName(QStringLiteral("Tinselwick"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tinselwick"));
     // Desktops match the running windows to the menu entry, and take its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tinselwick.Tinselwick"));
 

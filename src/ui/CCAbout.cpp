@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
-#include <QStyle>
 
 namespace {
 
@@ -38,6 +37,34 @@ QFont ProductFont()
     return font;
 }
 
+/// Draws a bevel one pixel wide along the inside of `edge`: `light` above and at the left,
+/// `dark` below and at the right makes it raised, the other way round lowered.
+void DrawBevel(QPainter& painter, const QRect& edge, const QColor& topLeft, const QColor& bottomRight)
+{
+    painter.setPen(topLeft);
+    painter.drawLine(edge.topLeft(), edge.topRight());
+    painter.drawLine(edge.topLeft(), edge.bottomLeft());
+    painter.setPen(bottomRight);
+    painter.drawLine(edge.bottomLeft(), edge.bottomRight());
+    painter.drawLine(edge.topRight(), edge.bottomRight());
+}
+
+/// A panel set into the box with a lowered outer bevel, its face raised by an inner one.
+class TBevelledPanel : public QFrame {
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QColor light = palette().color(QPalette::Light);
+        const QColor dark = palette().color(QPalette::Dark);
+        DrawBevel(painter, rect(), dark, light);
+        DrawBevel(painter, rect().adjusted(1, 1, -1, -1), light, dark);
+    }
+};
+
 } // namespace
 
 TAboutCC::TAboutCC(QWidget* parent)
@@ -52,11 +79,10 @@ TAboutCC::TAboutCC(QWidget* parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setFixedSize(342, 266);
 
-    Panel = new QFrame(this);
+    Panel = new TBevelledPanel(this);
     Panel->setObjectName(QStringLiteral("Panel1"));
     Panel->setGeometry(10, 8, 321, 185);
-    Panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel->setLineWidth(2);
+    Panel->setContentsMargins(2, 2, 2, 2);
     Panel->setAutoFillBackground(true);
     QPalette panelColours = Panel->palette();
     panelColours.setColor(QPalette::Window, QColor(0, 0, 0x80));
@@ -72,7 +98,7 @@ TAboutCC::TAboutCC(QWidget* parent)
     ProductName->move(88, 16);
     ProductName->adjustSize();
 
-    OKButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     QFont bold = OKButton->font();
     bold.setBold(true);

@@ -9,6 +9,7 @@
 #include "register/CCUser.h"
 #include "ui/CCAbout.h"
 #include "ui/FileErrorText.h"
+#include "ui/FormLayout.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,10 +17,9 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QStyle>
+#include <QScrollBar>
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -27,7 +27,6 @@ namespace {
 /// The window's client area as designed, before any scaling.
 constexpr int kClientWidth = 631;
 constexpr int kClientHeight = 328;
-constexpr int kDesignItemHeight = 13;
 /// The size of the face the layout was drawn for.
 constexpr int kFormFontPoints = 8;
 
@@ -57,30 +56,6 @@ TListBox* NewListBox(QWidget* parent, const char* name, const char* accessibleNa
     list->setObjectName(QString::fromLatin1(name));
     list->setAccessibleName(QString::fromLatin1(accessibleName));
     return list;
-}
-
-struct TPlace {
-    QWidget* widget;
-    int left, top, width, height; // width 0: a label, as wide as its text
-};
-
-/// The one factor by which the designed places grow so that every button's caption
-/// fits (`sample` gives the buttons' style), and every list line is a line high.
-double ScaleForCaptions(const std::vector<TPlace>& places, const QFontMetrics& metrics, QPushButton* sample)
-{
-    QStyle* style = sample->style();
-    const int buttonPadding = 2
-        * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, sample)
-            + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, sample));
-    double scale = static_cast<double>(metrics.height()) / kDesignItemHeight;
-    for (const TPlace& place : places) {
-        if (auto* button = qobject_cast<QPushButton*>(place.widget)) {
-            const int wanted = metrics.horizontalAdvance(button->text()) + buttonPadding;
-            scale = std::max(scale, static_cast<double>(wanted) / place.width);
-            scale = std::max(scale, static_cast<double>(metrics.height() + 6) / place.height);
-        }
-    }
-    return std::max(scale, 1.0);
 }
 
 TCCUser* RecordOf(TObject* object)
@@ -116,6 +91,9 @@ TCrisForm::TCrisForm(TFormServices services, QWidget* parent)
 {
     setObjectName(QStringLiteral("CrisForm"));
     setWindowTitle(QStringLiteral("Tinselwick"));
+    // The menus and the message boxes over the window share the client area's face, at
+    // the desktop's size.
+    setFont(platform::ProgramFont(QFontInfo(font()).pointSize()));
     CreateControls();
     CreateMenus();
     LayOutControls();
@@ -202,6 +180,7 @@ void TCrisForm::CreateMenus()
     const auto addMenu = [](QMenuBar* bar, const char* name, const char* caption) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(caption));
         menu->setObjectName(QString::fromLatin1(name));
+        menu->setFont(bar->font()); // a pop-up window takes no face from its parent
         return menu;
     };
     const auto addItem = [](QMenu* menu, const char* name, const char* caption) {
@@ -237,57 +216,59 @@ void TCrisForm::CreateMenus()
 
 void TCrisForm::LayOutControls()
 {
-    const std::vector<TPlace> places = {
-        { LUserList, 32, 30, 0, 0 },
-        { LTakerList, 200, 30, 0, 0 },
-        { LGroupList, 376, 30, 0, 0 },
-        { MGivers, 32, 48, 121, 97 },
-        { MTakers, 200, 48, 121, 97 },
-        { MGroups, 376, 48, 121, 97 },
-        { BNewPart, 15, 175, 100, 25 },
-        { BEditPart, 15, 215, 100, 25 },
-        { BDelPart, 15, 255, 100, 25 },
-        { BNewGroup, 170, 175, 100, 25 },
-        { BEditGroup, 170, 215, 100, 25 },
-        { BDelGroup, 170, 255, 100, 25 },
-        { BGo, 330, 175, 100, 25 },
-        { BEditNotes, 328, 255, 100, 26 },
-        { BPrint, 490, 175, 100, 25 },
-        { BOneLetter, 490, 215, 100, 25 },
-        { BTest, 490, 255, 100, 25 },
-        { MNotes, 8, 24, 433, 265 },
-        { PEdit, 136, 104, 353, 121 },
-        { LCurGroup, 8, 8, 0, 0 },
-        { LFirstName, 8, 24, 0, 0 },
-        { LLastName, 176, 24, 0, 0 },
-        { EFirstName, 8, 48, 137, 21 },
-        { ELastName, 176, 48, 161, 21 },
-        { BOk, 176, 80, 75, 25 },
-        { BCancel, 72, 80, 75, 25 },
+    using enum TGrowth;
+    std::vector<TPlace> places = {
+        { LUserList, 32, 30, 0, 0, Move },
+        { LTakerList, 200, 30, 0, 0, Move },
+        { LGroupList, 376, 30, 0, 0, Move },
+        { MGivers, 32, 48, 121, 97, Stretch },
+        { MTakers, 200, 48, 121, 97, Stretch },
+        { MGroups, 376, 48, 121, 97, Stretch },
+        { BNewPart, 15, 175, 100, 25, Move },
+        { BEditPart, 15, 215, 100, 25, Move },
+        { BDelPart, 15, 255, 100, 25, Move },
+        { BNewGroup, 170, 175, 100, 25, Move },
+        { BEditGroup, 170, 215, 100, 25, Move },
+        { BDelGroup, 170, 255, 100, 25, Move },
+        { BGo, 330, 175, 100, 25, Move },
+        { BEditNotes, 328, 255, 100, 26, Move },
+        { BPrint, 490, 175, 100, 25, Move },
+        { BOneLetter, 490, 215, 100, 25, Move },
+        { BTest, 490, 255, 100, 25, Move },
+        { MNotes, 8, 24, 433, 265, Stretch },
+        { PEdit, 136, 104, 353, 121, Centre },
+        { LCurGroup, 8, 8, 0, 0, Inner },
+        { LFirstName, 8, 24, 0, 0, Inner },
+        { LLastName, 176, 24, 0, 0, Inner },
+        { EFirstName, 8, 48, 137, 21, Inner },
+        { ELastName, 176, 48, 161, 21, Inner },
+        { BOk, 176, 80, 75, 25, Inner },
+        { BCancel, 72, 80, 75, 25, Inner },
     };
 
     // The pixel places are the layout. Where the font needs more room than the places
     // give a caption, the whole layout grows by one factor rather than cut a caption.
-    const QFontMetrics metrics(centralWidget()->font());
-    const double scale = ScaleForCaptions(places, metrics, BOk);
-    scale_ = scale;
-    const auto scaled = [scale](int v) { return static_cast<int>(std::lround(v * scale)); };
-    for (const TPlace& place : places) {
-        if (place.width == 0) {
-            place.widget->adjustSize();
-            place.widget->move(scaled(place.left), scaled(place.top));
-        } else {
-            place.widget->setGeometry(scaled(place.left), scaled(place.top), scaled(place.width), scaled(place.height));
-        }
-    }
-    const int itemHeight = std::max(scaled(kDesignItemHeight), metrics.height());
+    layout_ = std::make_unique<TFormLayout>(std::move(places), std::vector<QWidget*> { MGivers, MTakers, MGroups },
+        QSize(kClientWidth, kClientHeight), centralWidget()->font(), BOk);
+    layout_->PlaceInner();
+    layout_->Apply(layout_->OpeningSize());
     for (TListBox* list : { MGivers, MTakers, MGroups })
-        list->SetItemHeight(itemHeight);
+        list->SetItemHeight(layout_->LineHeight());
+    // The template wraps where it did when the window opened, however wide the memo grows
+    // with the window: its lines as displayed are what is printed and saved.
     MNotes->FitWrapWidthTo(MNotes->size());
 
-    centralWidget()->setMinimumSize(scaled(kClientWidth), scaled(kClientHeight));
-    resize(scaled(kClientWidth), scaled(kClientHeight) + menuBar()->sizeHint().height());
+    centralWidget()->setMinimumSize(layout_->OpeningSize());
+    centralWidget()->installEventFilter(this);
+    resize(layout_->OpeningSize() + QSize(0, menuBar()->sizeHint().height()));
     move(86, 92);
+}
+
+bool TCrisForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize && layout_)
+        layout_->Apply(centralWidget()->size());
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TCrisForm::SetTabOrder()
@@ -350,10 +331,21 @@ void TCrisForm::ConnectHandlers()
     Bind(Help2, &TCrisForm::Help2Click);
     Bind(About1, &TCrisForm::About1Click);
 
-    connect(MGivers, &TListBox::Click, this, [this] { RunGuarded([this] { MGiversClick(MGivers); }); });
+    connect(MGivers, &TListBox::Click, this, [this] { RunFromList(MGivers, &TCrisForm::MGiversClick); });
     connect(MGivers, &TListBox::DoubleClick, this, [this] { RunGuarded([this] { BEditPartClick(MGivers); }); });
-    connect(MGroups, &TListBox::Click, this, [this] { RunGuarded([this] { MGroupsClick(MGroups); }); });
+    connect(MGroups, &TListBox::Click, this, [this] { RunFromList(MGroups, &TCrisForm::MGroupsClick); });
+    // The takers list cannot be scrolled by itself (it is disabled): wherever the user
+    // scrolls the participants, it shows the lines beside them.
+    connect(MGivers->verticalScrollBar(), &QScrollBar::valueChanged, MTakers, &TListBox::SetTopIndex);
     connect(MGroups, &TListBox::DoubleClick, this, [this] { RunGuarded([this] { BNewPartClick(MGroups); }); });
+}
+
+void TCrisForm::RunFromList(TListBox* list, void (TCrisForm::*handler)(QObject*))
+{
+    // The user is moving through this list: a rebuild must not take the focus out of it.
+    listInUse_ = list;
+    RunGuarded([this, list, handler] { (this->*handler)(list); });
+    listInUse_ = nullptr;
 }
 
 void TCrisForm::RunGuarded(const std::function<void()>& command)
@@ -367,9 +359,25 @@ void TCrisForm::RunGuarded(const std::function<void()>& command)
     }
 }
 
+double TCrisForm::LayoutScale() const
+{
+    return layout_->Scale();
+}
+
 std::vector<QPushButton*> TCrisForm::CommandButtons() const
 {
     return { BNewPart, BDelPart, BNewGroup, BDelGroup, BGo, BTest, BPrint, BOneLetter, BEditPart, BEditGroup };
+}
+
+void TCrisForm::keyPressEvent(QKeyEvent* event)
+{
+    // Escape reaches the window from whichever control leaves it unhandled.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && !PEdit->isHidden()) {
+        BCancel->click();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TCrisForm::changeEvent(QEvent* event)
@@ -421,7 +429,6 @@ void TCrisForm::RefreshLists(TAlignedSelection aligned)
         MGivers->SetItemIndex(selected);
         if (selected > 3)
             MGivers->SetTopIndex(selected - 4); // the selection shows as the fifth visible line
-        MTakers->SetTopIndex(MGivers->TopIndex());
     } else {
         const int current = CurrentParticipant != nullptr ? MGivers->IndexOfObject(CurrentParticipant) : -1;
         // The participant the user just picked stays picked, so that Edit and Delete act
@@ -433,6 +440,8 @@ void TCrisForm::RefreshLists(TAlignedSelection aligned)
         MTakers->SetItemIndex(line);
         MGivers->SetItemIndex(line);
     }
+    // In either mode the takers list shows the lines beside the participants on screen.
+    MTakers->SetTopIndex(MGivers->TopIndex());
 
     EnableCommands(true);
     PEdit->hide();
@@ -442,8 +451,9 @@ void TCrisForm::EnableCommands(bool enable)
 {
     for (QPushButton* button : CommandButtons())
         button->setEnabled(enable);
-    // Under the shown memo a focused button would take Enter unseen.
-    if (!enable || !MNotes->isHidden())
+    // Under the shown memo a focused button would take Enter unseen; a user moving
+    // through a list goes on from where the rebuild left the list.
+    if (!enable || !MNotes->isHidden() || listInUse_ != nullptr)
         return;
     if (EditMode == emNewGroup)
         BNewGroup->setFocus(Qt::OtherFocusReason);

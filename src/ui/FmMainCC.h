@@ -32,6 +32,7 @@
 class TCCUser;
 class TAboutCC;
 class QSessionManager;
+class TFormLayout;
 
 /// The edit panel's mode; it keeps its last value after the panel closes.
 enum TEditMode : std::uint8_t {
@@ -114,7 +115,7 @@ public:
     /// The lists and command buttons that the shown template memo lies over.
     std::vector<QWidget*> CoveredByMemo() const;
     /// The uniform factor by which the pixel layout was enlarged to fit the font (1 or more).
-    double LayoutScale() const { return scale_; }
+    double LayoutScale() const;
 
     // ---- Operations the commands share -----------------------------------------
     /// What a rebuild selects in aligned mode: the first unassigned line, or (after the
@@ -189,6 +190,8 @@ protected:
     void changeEvent(QEvent* event) override;
     /// With unsaved changes the close waits for the user's answer (in FmMainCCClosing.cpp).
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     /// What a save keeps: compared with the last saved one, never shown.
@@ -213,6 +216,8 @@ private:
     void ConnectHandlers();
     void Bind(QAbstractButton* button, void (TCrisForm::*handler)(QObject*));
     void Bind(QAction* action, void (TCrisForm::*handler)(QObject*));
+    /// Runs a list's click handler for a click or key in `list`, guarded.
+    void RunFromList(TListBox* list, void (TCrisForm::*handler)(QObject*));
 
     /// While the memo is shown its covered controls take no focus and no click.
     void SetCoveredControlsInert(bool inert);
@@ -220,6 +225,8 @@ private:
     /// A print job that will not write over the document's file; nullptr when cancelled.
     std::unique_ptr<TCanvas> OpenPrintJob();
 
+    /// Shows `text` in the panel's group label, cut with an ellipsis where it is too long.
+    void ShowPanelGroup(const QString& text);
     void OkNewGroup();
     void OkNewParticipant();
     void OkEditGroup();
@@ -231,7 +238,8 @@ private:
     TFormServices services_;
     TAboutCC* about_ = nullptr;
     QStringList helpFiles_;
-    double scale_ = 1.0;
+    std::unique_ptr<TFormLayout> layout_;
+    TListBox* listInUse_ = nullptr; ///< the list whose click handler is running
     std::vector<std::pair<QWidget*, Qt::FocusPolicy>> coveredFocus_; ///< policies to restore when the memo goes
     TDocumentState savedState_;
     std::optional<TDocumentState> abandonedState_; ///< what the user chose to lose as the session ended

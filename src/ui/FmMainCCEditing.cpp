@@ -111,11 +111,8 @@ void TCrisForm::ShowEditPanel()
     }
     switch (EditMode) {
     case emNewParticipant:
-        if (!CurrentGroup.empty()) {
-            LCurGroup->setText(QStringLiteral("Add to ") + AnsiToQString(CurrentGroup));
-            LCurGroup->adjustSize();
-            LCurGroup->show();
-        }
+        if (!CurrentGroup.empty())
+            ShowPanelGroup(QStringLiteral("Add to ") + AnsiToQString(CurrentGroup));
         // A family is entered by typing only the first names.
         if (CurrentParticipant != nullptr)
             ELastName->setText(AnsiToQString(CurrentParticipant->LastName));
@@ -138,6 +135,19 @@ void TCrisForm::ShowEditPanel()
     PEdit->show();
     EFirstName->setFocus(Qt::OtherFocusReason);
     BOk->setDefault(true);
+}
+
+void TCrisForm::ShowPanelGroup(const QString& text)
+{
+    // A long group name would run past the panel's edge: it ends in an ellipsis there, and
+    // the tooltip and the screen reader have it whole.
+    const int width = PEdit->width() - 2 * LCurGroup->x();
+    const QString shown = LCurGroup->fontMetrics().elidedText(text, Qt::ElideRight, width);
+    LCurGroup->setText(shown);
+    LCurGroup->setToolTip(shown == text ? QString() : text);
+    LCurGroup->setAccessibleName(text);
+    LCurGroup->resize(width, LCurGroup->sizeHint().height());
+    LCurGroup->show();
 }
 
 // ---- Confirming and cancelling -----------------------------------------------------
@@ -175,12 +185,14 @@ void TCrisForm::OkNewGroup()
     const std::string name = CleanGroupName(TypedText(EFirstName));
     if (!GroupNames)
         GroupNames = std::make_unique<TStringList>();
+    // "." is no name a group can have: it is ignored, not refused, even beside a deleted
+    // group's placeholder.
+    if (!IsGroupName(name))
+        return;
     if (GroupNames->IndexOf(name) >= 0) {
         ErrorBox(GroupExistsMessage(name));
         return;
     }
-    if (!IsGroupName(name))
-        return;
     GroupNames->Add(name);
     CurrentGroup = CutText(name, kCurrentGroupCapacity);
 }

@@ -3,6 +3,7 @@
 // an attached object each, an optional sort by text without regard to letter
 // case, a selected line and a top visible line. The lines are always replaced as
 // a whole, so a rebuild is one sort and one model reset, never a sort per line.
+// A line too long for the box shows whole in its tooltip.
 
 #include "persist/Object.h"
 
@@ -69,6 +70,9 @@ public:
 
     void SetItemHeight(int height);
 
+    /// True when line `index` shows whole, without an ellipsis.
+    bool LineFits(int index) const;
+
 signals:
     /// The user picked a line with the mouse or the keyboard (not a change made by the program).
     void Click();
@@ -76,12 +80,15 @@ signals:
     void DoubleClick();
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void LayOut() const;
+    /// A disabled box greys its text only so far that it stays easy to read.
+    void KeepDisabledTextReadable();
 
     TListBoxModel* model_;
     bool sorted_ = false;

@@ -291,6 +291,18 @@ TEST_F(EditingTest, EnterInTheFieldConfirmsAndTheFocusWaitsOnTheNextAddition)
     EXPECT_TRUE(PanelOpen());
 }
 
+TEST_F(EditingTest, EscapeActsAsCancelWhereverTheFocusIs)
+{
+    AddGroup(QStringLiteral("a"));
+    for (const char* focus : { "EFirstName", "BOk", "MGroups" }) {
+        F().BNewGroup->click();
+        QTest::keyClicks(F().EFirstName, QStringLiteral("b"));
+        F().findChild<QWidget*>(QString::fromLatin1(focus))->setFocus();
+        QTest::keyClick(F().focusWidget(), Qt::Key_Escape);
+        EXPECT_TRUE(!PanelOpen() && CommandsEnabled() && GroupEntries() == Strings { "A" }) << focus;
+    }
+}
+
 TEST_F(EditingTest, NewParticipantPanelOffersTheLastNameOfTheParticipantLastAddedOrClicked)
 {
     AddGroup(QStringLiteral("a"));
@@ -481,6 +493,9 @@ TEST_F(EditingTest, APlaceholderLineIsLookedUpByItsText)
         F().BDelGroup->click();
     }
     ASSERT_EQ((Strings { "A", ".", ".", "D" }), GroupEntries());
+    AddGroup(QStringLiteral(".")); // no name a group can have: ignored silently, placeholders or not
+    EXPECT_EQ((Strings { "A", ".", ".", "D" }), GroupEntries());
+    EXPECT_TRUE(messages.shown.empty());
     // The second "." clicked: the participant joins the first "." entry.
     ClickLine(F().MGroups, 2);
     AddParticipant(QStringLiteral("dot"), QString());

@@ -4,8 +4,12 @@
 
 #include <QAccessible>
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStyle>
+#include <QToolTip>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -47,7 +51,32 @@ const char* const kButtonRows[][4] = {
     { "BDelPart", "BDelGroup", "BEditNotes", "BTest" },
 };
 
-TEST_F(FormTest, ControlsStandInTheDesignedArrangementAndNoCaptionIsCut)
+class ArrangementTest : public FormTest {
+protected:
+    void ExpectDesignedArrangement();
+};
+
+// Larger and maximised as at the opening size: nothing cut, the lists take the room,
+// the memo stays over them (all but the groups list's right edge), the panel inside.
+TEST_F(ArrangementTest, ControlsKeepTheDesignedArrangementAsTheWindowGrowsAndTheListsTakeTheRoom)
+{
+    const QSize opening = F().centralWidget()->minimumSize(), list = F().MGivers->size();
+    for (const QSize extra : { QSize(0, 0), QSize(300, 0), QSize(0, 200), QSize(1300, 700) }) {
+        F().resize(F().size() - F().centralWidget()->size() + opening + extra);
+        QApplication::processEvents();
+        ExpectDesignedArrangement();
+        EXPECT_EQ(list + QSize(extra.width() / 3, extra.height()), F().MGivers->size());
+        for (QWidget* covered : F().CoveredByMemo())
+            EXPECT_TRUE(F().MNotes->geometry().contains(covered->geometry()) || covered == F().MGroups);
+        EXPECT_TRUE(F().MNotes->geometry().right() < std::min(F().MGroups->geometry().right(), F().BPrint->x()));
+        EXPECT_TRUE(F().centralWidget()->rect().contains(F().PEdit->geometry()));
+    }
+    F().showMaximized();
+    QApplication::processEvents();
+    EXPECT_GT(F().MGroups->width(), list.width());
+}
+
+void ArrangementTest::ExpectDesignedArrangement()
 {
     const auto box = [this](const char* name) {
         const QWidget* widget = F().findChild<QWidget*>(QString::fromLatin1(name));
@@ -119,6 +148,9 @@ TEST_F(FormTest, MenusOfferTheFileCommandsAndHelpWithF1)
     EXPECT_EQ((QList<QAction*> { F().Retrieve1, F().Save1, F().SaveAs1 }), F().FileOnMenu->actions());
     EXPECT_EQ((QList<QAction*> { F().Help2, F().About1 }), F().Help1->actions());
     EXPECT_EQ(QKeySequence(Qt::Key_F1), F().Help2->shortcut());
+    // In the client area's face, as the message boxes over the window are.
+    for (const QWidget* menu : std::initializer_list<const QWidget*> { F().menuBar(), F().FileOnMenu, F().Help1 })
+        EXPECT_EQ(F().centralWidget()->font().family(), menu->font().family());
 
     // The captions have no mnemonics; F10 reaches the menus from the keyboard.
     F().activateWindow();
@@ -145,6 +177,95 @@ TEST_F(FormTest, EveryControlHasAnAccessibleName)
     F().BNewPart->click();
     EXPECT_EQ("First Name", AccessibleName(F().EFirstName));
     EXPECT_EQ("Last Name", AccessibleName(F().ELastName));
+}
+
+TEST_F(FormTest, DisabledTakersListKeepsItsTextReadable)
+{
+    const auto luminance = [this](QPalette::ColorRole role) { // as the accessibility guidelines define it
+        const QColor c = F().MTakers->palette().color(QPalette::Disabled, role);
+        const auto linear = [](float v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF()) + 0.05;
+    };
+    const auto contrast
+        = [&](auto a, auto b) { return std::max(luminance(a), luminance(b)) / std::min(luminance(a), luminance(b)); };
+    EXPECT_GE(contrast(QPalette::Text, QPalette::Base), 4.5);
+    EXPECT_GE(contrast(QPalette::HighlightedText, QPalette::Highlight), 4.5);
+}
+
+/// What a user can read of a list line: the line, or its tooltip when the line is cut.
+std::string ReadableText(TListBox* list, int line)
+{
+    const QModelIndex index = list->model()->index(line, 0);
+    const QPoint at = list->visualRect(index).center();
+    QHelpEvent tip(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &tip);
+    return (list->LineFits(line) ? index.data().toString() : QToolTip::text()).toStdString();
+}
+
+TEST_F(FormTest, LongNamesShowWholeInATooltipOrInAWiderWindow)
+{
+    for (int g = 1; g <= 11; ++g)
+        AddGroup(QStringLiteral("G%1").arg(g));
+    const std::string group = "HOUSEHOLDOFTHEGREATAUNTSANDUNCLESFROMTHEFARNORTHERNISLANDSXY"; // 60 characters
+    AddGroup(QString::fromStdString(group));
+    AddParticipant(QStringLiteral("MAXIMILIANALEXANDERBARTHOLOMEW"), QStringLiteral("WOLFESCHLEGELSTEINHAUSENBERGER"));
+    EXPECT_FALSE(F().MGivers->LineFits(0)); // cut at the opening size, whole in the tooltip
+    EXPECT_EQ("12 MAXIMILIANALEXANDERBARTHOLOMEW WOLFESCHLEGELSTEINHAUSENBERGER", ReadableText(F().MGivers, 0));
+    EXPECT_EQ(group, ReadableText(F().MGroups, 11));
+    // The panel's group label stays inside the panel, the name whole in its tooltip.
+    F().BNewPart->click();
+    EXPECT_TRUE(F().PEdit->rect().contains(F().LCurGroup->geometry()));
+    EXPECT_EQ("Add to " + group, F().LCurGroup->toolTip().toStdString());
+    F().resize(1920, 1080); // a window wide enough shows the line whole
+    QApplication::processEvents();
+    EXPECT_TRUE(F().MGivers->LineFits(0));
+}
+
+TEST_F(FormTest, TakersListKeepsBesideTheParticipantsWhereverTheyAreScrolled)
+{
+    enum TWay { ScrollBar, Wheel, EndKey };
+    for (const int inA : { 8, 1 }) { // 8 of 16 in A: the draw succeeds (sorted); 1: it fails (aligned)
+        for (const TWay way : { ScrollBar, Wheel, EndKey }) {
+            NewForm();
+            Register({ { "A", inA }, { "B", 16 - inA } });
+            F().BGo->click();
+            ASSERT_EQ(inA == 8, F().TakersSorted());
+            F().MGivers->SetTopIndex(0);
+            const QPointF at(10, 10);
+            QWheelEvent wheel(at, F().MGivers->viewport()->mapToGlobal(at), {}, { 0, -120 }, {}, {}, {}, false);
+            if (way == ScrollBar)
+                F().MGivers->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            else if (way == Wheel)
+                QApplication::sendEvent(F().MGivers->viewport(), &wheel);
+            else
+                QTest::keyClick(F().MGivers, Qt::Key_End);
+            EXPECT_GT(F().MGivers->TopIndex(), 0) << inA << way;
+            EXPECT_EQ(F().MGivers->TopIndex(), F().MTakers->TopIndex()) << inA << way;
+        }
+    }
+}
+
+TEST_F(FormTest, KeysInAListSelectTheLineTheyReachAndTheFocusStaysInTheList)
+{
+    F().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&F()));
+    Register({ { "A", 3 }, { "B", 2 } }); // after an addition the focus waits on "Add Participant"
+    for (int i = 0; i < 20 && F().focusWidget() != F().MGivers; ++i)
+        QTest::keyClick(F().focusWidget(), Qt::Key_Tab);
+    const std::pair<Qt::Key, int> steps[]
+        = { { Qt::Key_Home, 0 }, { Qt::Key_Down, 1 }, { Qt::Key_End, 4 }, { Qt::Key_Up, 3 }, { Qt::Key_PageUp, 0 } };
+    for (const auto& [key, line] : steps) {
+        QTest::keyClick(F().focusWidget(), key);
+        EXPECT_TRUE(F().focusWidget() == F().MGivers && F().MGivers->ItemIndex() == line
+            && F().MGivers->Object(line) == F().CurrentParticipant)
+            << key;
+    }
+    QTest::keyClick(F().MGivers, Qt::Key_Tab); // on to the groups: Tab alone chooses none
+    EXPECT_TRUE(F().focusWidget() == F().MGroups && F().MGroups->ItemIndex() == -1);
+    QTest::keyClick(F().MGroups, Qt::Key_Home); // the first line, current already, is chosen
+    EXPECT_EQ("A", F().CurrentGroup);
+    F().BGo->click(); // any other rebuild puts the focus where the next addition starts
+    EXPECT_EQ(F().BNewPart, F().focusWidget());
 }
 
 // ---- RefreshLists -----------------------------------------------------------------

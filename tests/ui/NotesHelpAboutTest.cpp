@@ -6,6 +6,7 @@
 #include "print/DefaultTemplate.h"
 #include "ui/CCAbout.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
@@ -211,7 +212,12 @@ TEST(HelpWindow, ShowsTheFirstReadableFileAtTopicOne)
                 found = it.fragment().charFormat().anchorNames().contains(HelpTopicAnchor(topic));
         EXPECT_TRUE(found) << "topic " << topic;
     }
-    window.close();
+    // A screen reader meets a document named by the title; Escape closes the window.
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&window);
+    EXPECT_EQ(QAccessible::Document, accessible->role());
+    EXPECT_EQ("Tinselwick Help", accessible->text(QAccessible::Name));
+    QTest::keyClick(window.Browser(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST(HelpWindow, ReportsAMissingFileInItsOwnWindowWithEveryPlaceItLooked)
@@ -243,6 +249,7 @@ TEST_F(FormTest, AboutBoxIsShownWithoutBlockingAndHiddenByOk)
     EXPECT_EQ(about.minimumSize(), about.maximumSize());
     EXPECT_EQ("Tinselwick", about.ProductName->text());
     EXPECT_EQ("OK", about.OKButton->text());
+    EXPECT_TRUE(about.OKButton->icon().isNull()); // the caption alone
     EXPECT_TRUE(about.OKButton->isDefault());
     EXPECT_FALSE(about.windowIcon().isNull());
 
@@ -265,8 +272,20 @@ TEST_F(FormTest, AboutBoxIsShownWithoutBlockingAndHiddenByOk)
     F().About1->trigger();
     about.close(); // the frame's close button hides it too
     EXPECT_TRUE(about.isHidden());
+    F().About1->trigger();
+    QTest::keyClick(about.OKButton, Qt::Key_Escape); // and Escape
+    EXPECT_TRUE(about.isHidden());
     F().SetAboutBox(nullptr);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(AboutBox, PanelHasALoweredOuterAndARaisedInnerBevel)
+{
+    TAboutCC about;
+    const QImage panel = about.Panel->grab().toImage();
+    const auto light = [&](int x, int y) { return panel.pixelColor(x, y).lightness(); };
+    const int w = panel.width() - 1, h = panel.height() / 2;
+    EXPECT_TRUE(light(0, h) < light(w, h) && light(1, h) > light(w - 1, h)); // the outer edge lowered, the inner raised
 }
 
 TEST(AboutBox, F1AsksForTheSameHelpTopic)

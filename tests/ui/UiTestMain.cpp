@@ -21,7 +21,6 @@ int main(int argc, char** argv)
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tinselwick"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tinselwick"));
 
     kel_testing::ResetPersistenceLibrary();
     StartPersistenceWithVersion();

@@ -1,7 +1,10 @@
 #include "platform/gui/QtHelpViewer.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -10,10 +13,25 @@ QString HelpTopicAnchor(int context)
     return QStringLiteral("topic%1").arg(context);
 }
 
+namespace {
+
+/// A screen reader meets the help window as a document to read, named by its title,
+/// rather than as an anonymous filler around the text.
+QAccessibleInterface* HelpWindowAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("THelpWindow") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Document);
+    return nullptr;
+}
+
+} // namespace
+
 THelpWindow::THelpWindow(QWidget* parent)
     : QWidget(parent, Qt::Window)
     , browser_(new QTextBrowser(this))
 {
+    static const bool accessibleAsDocument = (QAccessible::installFactory(HelpWindowAccessible), true);
+    Q_UNUSED(accessibleAsDocument);
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tinselwick Help"));
     // Closing the main window ends the program even while help is open.
@@ -25,6 +43,16 @@ THelpWindow::THelpWindow(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
     resize(560, 480);
+}
+
+void THelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 namespace {

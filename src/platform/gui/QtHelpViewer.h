@@ -23,6 +23,9 @@ public:
     /// The file last shown, empty when it could not be read.
     const QString& LoadedFile() const { return loadedFile_; }
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QTextBrowser* browser_;
     QString loadedFile_;

@@ -15,6 +15,9 @@ int Show(QWidget* parent, QMessageBox::Icon icon, const QString& text, QMessageB
     QMessageBox::StandardButton defaultButton = QMessageBox::Ok)
 {
     QMessageBox box(icon, Caption(), text, buttons, parent);
+    // A dialog takes no face from its parent by itself; the box speaks in the window's.
+    if (parent != nullptr)
+        box.setFont(parent->font());
     box.setDefaultButton(defaultButton);
     // The screen reader announces the box by its caption and reads the text label.
     box.setAccessibleName(Caption());
