@@ -202,15 +202,14 @@ void TCrisForm::CreateMenus()
     Help2->setShortcutContext(Qt::WindowShortcut);
     About1 = addItem(Help1, "About1", "About");
 
-    // The captions carry no mnemonics, so F10 opens the menu bar from the keyboard.
+    // The captions carry no mnemonics, so F10 opens the menu bar from the keyboard. The
+    // open menu takes the keys itself; the focus stays on the control, so that after the
+    // menu (and whatever its command showed) the user goes on from where they were.
     auto* menuKey = new QAction(this);
     menuKey->setObjectName(QStringLiteral("MenuKey"));
     menuKey->setShortcut(QKeySequence(Qt::Key_F10));
     menuKey->setShortcutContext(Qt::WindowShortcut);
-    connect(menuKey, &QAction::triggered, this, [this] {
-        menuBar()->setFocus(Qt::MenuBarFocusReason);
-        menuBar()->setActiveAction(FileOnMenu->menuAction());
-    });
+    connect(menuKey, &QAction::triggered, this, [this] { menuBar()->setActiveAction(FileOnMenu->menuAction()); });
     addAction(menuKey);
 }
 
@@ -218,9 +217,9 @@ void TCrisForm::LayOutControls()
 {
     using enum TGrowth;
     std::vector<TPlace> places = {
-        { LUserList, 32, 30, 0, 0, Move },
-        { LTakerList, 200, 30, 0, 0, Move },
-        { LGroupList, 376, 30, 0, 0, Move },
+        { LUserList, 32, 30, 121, 0, Stretch },
+        { LTakerList, 200, 30, 121, 0, Stretch },
+        { LGroupList, 376, 30, 121, 0, Stretch },
         { MGivers, 32, 48, 121, 97, Stretch },
         { MTakers, 200, 48, 121, 97, Stretch },
         { MGroups, 376, 48, 121, 97, Stretch },

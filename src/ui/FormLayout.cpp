@@ -72,12 +72,10 @@ namespace {
 
 void Place(const TPlace& place, QPoint at, QSize size)
 {
-    if (place.width == 0) {
-        place.widget->adjustSize();
-        place.widget->move(at);
-    } else {
-        place.widget->setGeometry(QRect(at, size));
-    }
+    // A label is never smaller than its text.
+    if (place.width == 0 || place.height == 0)
+        size = size.expandedTo(place.widget->sizeHint());
+    place.widget->setGeometry(QRect(at, size));
 }
 
 } // namespace

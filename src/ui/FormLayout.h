@@ -17,7 +17,8 @@ enum class TGrowth {
     Inner, ///< inside another control, which carries it
 };
 
-/// A control's designed place in pixels; a width of 0 makes a label as wide as its text.
+/// A control's designed place in pixels; a width or height of 0 is a label's text's (a
+/// label is never smaller than its text).
 struct TPlace {
     QWidget* widget;
     int left, top, width, height;

@@ -85,7 +85,7 @@ void ArrangementTest::ExpectDesignedArrangement()
     };
     for (std::size_t c = 0; c < std::size(kListColumns); ++c) {
         const QRect label = box(kListColumns[c][0]), list = box(kListColumns[c][1]);
-        EXPECT_EQ(label.left(), list.left()) << kListColumns[c][1];
+        EXPECT_TRUE(label.left() == list.left() && label.right() >= list.right()) << kListColumns[c][1];
         EXPECT_LT(label.bottom(), list.top()) << kListColumns[c][1];
         EXPECT_EQ(list.size(), box("MGivers").size()) << kListColumns[c][1];
         if (c > 0) {
@@ -155,9 +155,12 @@ TEST_F(FormTest, MenusOfferTheFileCommandsAndHelpWithF1)
     // The captions have no mnemonics; F10 reaches the menus from the keyboard.
     F().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&F()));
+    F().BGo->setFocus();
     QTest::keyClick(&F(), Qt::Key_F10);
     EXPECT_EQ(F().FileOnMenu->menuAction(), F().menuBar()->activeAction());
-    QTest::keyClick(F().menuBar(), Qt::Key_Escape);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape); // the menu closes,
+    QTest::keyClick(F().menuBar(), Qt::Key_Escape); // then the bar: the user goes on from there
+    EXPECT_EQ(F().BGo, F().focusWidget());
 }
 
 TEST_F(FormTest, EveryControlHasAnAccessibleName)
