@@ -147,7 +147,7 @@ TKelPersistFileObject::TKelPersistFileObject(TStringList* ownerList, TObject* ow
     LibraryState& s = State();
     if (!s.liveObjects)
         s.liveObjects = std::make_unique<TSortedPointerList>();
-    s.liveObjects->Insert(this);
+    liveSeat_ = s.liveObjects->InsertNew(this);
 }
 
 TKelPersistFileObject::~TKelPersistFileObject()
@@ -161,7 +161,7 @@ void TKelPersistFileObject::ReleaseFromLiveObjects()
         return;
     released_ = true;
     TSortedPointerList* live = LiveObjects();
-    if (live && !live->Remove(this))
+    if (live && !live->RemoveSeated(this, liveSeat_))
         platform::OutputDebugLine("Non Created Object Destroy (not found on ObjectList) :: " + ClassName());
 }
 

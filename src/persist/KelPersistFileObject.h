@@ -6,6 +6,7 @@
 #include "persist/KelStream.h"
 #include "persist/Object.h"
 #include "persist/PersistentClass.h"
+#include "persist/SortedPointerList.h"
 #include "persist/StringList.h"
 
 #include <cstdint>
@@ -53,6 +54,7 @@ protected:
     void ReleaseFromLiveObjects();
 
 private:
+    TSortedPointerList::TSeat liveSeat_ = 0;
     bool released_ = false;
 };
 

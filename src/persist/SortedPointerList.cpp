@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::size_t kMaxChunk = 512;
 constexpr std::less<const void*> AddressLess {};
+// Marks a free seat; no object lies at the last address there is, and nullptr is an address.
+const void* const kFreeSeat = reinterpret_cast<const void*>(~std::uintptr_t { 0 });
 
 } // namespace
 
@@ -15,8 +17,12 @@ void TSortedPointerList::Order() const
 {
     if (ordered_)
         return;
-    std::vector<const void*> all = members_.Addresses();
-    std::sort(all.begin(), all.end(), AddressLess);
+    std::vector<Item> all;
+    all.reserve(count_);
+    for (std::size_t seat = 0; seat < seats_.size(); ++seat)
+        if (seats_[seat] != kFreeSeat)
+            all.push_back({ seats_[seat], static_cast<TSeat>(seat) });
+    std::sort(all.begin(), all.end(), [](const Item& a, const Item& b) { return AddressLess(a.p, b.p); });
     chunks_.clear();
     for (std::size_t at = 0; at < all.size(); at += kMaxChunk / 2) {
         const std::size_t end = std::min(all.size(), at + kMaxChunk / 2);
@@ -30,12 +36,13 @@ TSortedPointerList::Place TSortedPointerList::Locate(const void* p) const
 {
     // The first chunk whose last item is not below p holds p, or the place for it.
     const auto chunk = std::partition_point(
-        chunks_.begin(), chunks_.end(), [p](const std::vector<const void*>& c) { return AddressLess(c.back(), p); });
+        chunks_.begin(), chunks_.end(), [p](const std::vector<Item>& c) { return AddressLess(c.back().p, p); });
     if (chunk == chunks_.end())
         return { chunks_.size(), 0, false };
-    const auto it = std::lower_bound(chunk->begin(), chunk->end(), p, AddressLess);
+    const auto it = std::lower_bound(
+        chunk->begin(), chunk->end(), p, [](const Item& a, const void* b) { return AddressLess(a.p, b); });
     return { static_cast<std::size_t>(chunk - chunks_.begin()), static_cast<std::size_t>(it - chunk->begin()),
-        *it == p };
+        it->p == p };
 }
 
 int TSortedPointerList::PositionOf(const Place& place) const
@@ -48,15 +55,54 @@ int TSortedPointerList::PositionOf(const Place& place) const
     return static_cast<int>(position);
 }
 
+TSortedPointerList::TSeat TSortedPointerList::TakeSeat(const void* p)
+{
+    TSeat seat = 0;
+    if (freeSeats_.empty()) {
+        seat = static_cast<TSeat>(seats_.size());
+        seats_.push_back(p);
+    } else {
+        seat = freeSeats_.back();
+        freeSeats_.pop_back();
+        seats_[seat] = p;
+    }
+    ++count_;
+    return seat;
+}
+
+void TSortedPointerList::FreeSeat(TSeat seat)
+{
+    seats_[seat] = kFreeSeat;
+    --count_;
+    if (count_ == 0) {
+        // Nobody left: the seats start afresh, and the empty list is in order.
+        seats_.clear();
+        freeSeats_.clear();
+        chunks_.clear();
+        ordered_ = true;
+    } else {
+        freeSeats_.push_back(seat);
+    }
+}
+
+void TSortedPointerList::Unchunk(const void* p)
+{
+    const Place place = Locate(p);
+    std::vector<Item>& chunk = chunks_[place.chunk];
+    chunk.erase(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset));
+    if (chunk.empty())
+        chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
+}
+
 TSortedPointerList::FindResult TSortedPointerList::Find(const void* p) const
 {
     std::lock_guard lock(lock_);
-    if (members_.Size() == 0)
+    if (count_ == 0)
         return { false, 0 };
     Order();
-    if (chunks_.front().front() == p)
+    if (chunks_.front().front().p == p)
         return { true, 0 };
-    if (chunks_.back().back() == p)
+    if (chunks_.back().back().p == p)
         return { true, Count() - 1 };
     const Place place = Locate(p);
     return { place.found, PositionOf(place) };
@@ -68,18 +114,19 @@ int TSortedPointerList::Add(const void* p)
     Order();
     Place place = Locate(p);
     const int position = PositionOf(place);
-    if (!members_.Insert(p))
+    if (place.found)
         return position;
+    const TSeat seat = TakeSeat(p);
     if (chunks_.empty()) {
         chunks_.emplace_back();
         place = { 0, 0, false };
     } else if (place.chunk == chunks_.size()) {
         place = { chunks_.size() - 1, chunks_.back().size(), false };
     }
-    std::vector<const void*>& chunk = chunks_[place.chunk];
-    chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset), p);
+    std::vector<Item>& chunk = chunks_[place.chunk];
+    chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset), Item { p, seat });
     if (chunk.size() > kMaxChunk) {
-        std::vector<const void*> upper(chunk.begin() + kMaxChunk / 2, chunk.end());
+        std::vector<Item> upper(chunk.begin() + kMaxChunk / 2, chunk.end());
         chunk.resize(kMaxChunk / 2);
         chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1, std::move(upper));
     }
@@ -89,27 +136,42 @@ int TSortedPointerList::Add(const void* p)
 bool TSortedPointerList::Insert(const void* p)
 {
     std::lock_guard lock(lock_);
-    if (!members_.Insert(p))
-        return false;
-    ordered_ = false;
-    return true;
+    const int before = Count();
+    Add(p);
+    return Count() != before;
 }
 
 bool TSortedPointerList::Remove(const void* p)
 {
     std::lock_guard lock(lock_);
-    if (!members_.Erase(p))
+    if (count_ == 0)
         return false;
-    if (members_.Size() == 0) {
-        chunks_.clear();
-        ordered_ = true;
-    } else if (ordered_) {
-        const Place place = Locate(p);
-        std::vector<const void*>& chunk = chunks_[place.chunk];
-        chunk.erase(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset));
-        if (chunk.empty())
-            chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
-    }
+    Order();
+    const Place place = Locate(p);
+    if (!place.found)
+        return false;
+    const TSeat seat = chunks_[place.chunk][place.offset].seat;
+    Unchunk(p);
+    FreeSeat(seat);
+    return true;
+}
+
+TSortedPointerList::TSeat TSortedPointerList::InsertNew(const void* p)
+{
+    std::lock_guard lock(lock_);
+    ordered_ = false;
+    return TakeSeat(p);
+}
+
+bool TSortedPointerList::RemoveSeated(const void* p, TSeat seat)
+{
+    std::lock_guard lock(lock_);
+    // The seat is another member's, or free, once p has been removed by address.
+    if (seat >= seats_.size() || seats_[seat] != p)
+        return false;
+    if (ordered_)
+        Unchunk(p);
+    FreeSeat(seat);
     return true;
 }
 
@@ -120,9 +182,9 @@ const void* TSortedPointerList::Items(int index) const
         throw std::out_of_range("TSortedPointerList::Items: index out of range");
     Order();
     std::size_t rest = static_cast<std::size_t>(index);
-    for (const std::vector<const void*>& chunk : chunks_) {
+    for (const std::vector<Item>& chunk : chunks_) {
         if (rest < chunk.size())
-            return chunk[rest];
+            return chunk[rest].p;
         rest -= chunk.size();
     }
     throw std::out_of_range("TSortedPointerList::Items: index out of range");

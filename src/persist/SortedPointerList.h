@@ -1,34 +1,42 @@
 #pragma once
 // An ordered set of addresses, the store behind the account of live objects.
 
-#include "persist/AddressSet.h"
 #include "persist/Object.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
 /// An ascending array of distinct addresses behind a re-entrant lock. Owns nothing.
-/// The live-object list holds every participant, and a register of tens of thousands
-/// is created and freed in one go: membership is kept in a hash set, so that Insert and
-/// Remove cost the same at any size, and the order is worked out only when a position is
-/// asked for. The ordered items are kept in chunks of bounded size, so that an Add or a
-/// Remove while they are in order moves a chunk, not the whole array.
+/// The live-object list holds every participant, and a register of tens of thousands is
+/// created and freed in one go: each member sits in a seat of a flat array, a new object
+/// (InsertNew) takes a free seat and keeps its number, so that joining and leaving cost
+/// the same at any size and no address is ever looked up; the order is worked out only
+/// when a position is asked for. The ordered items are kept in chunks of bounded size,
+/// so that an Add or a Remove while they are in order moves a chunk, not the whole array.
 class TSortedPointerList : public TObject {
 public:
     struct FindResult {
         bool found = false;
         int position = 0; // the item's position, or where p would go to keep the order
     };
+    /// What a member added by InsertNew keeps, for RemoveSeated.
+    using TSeat = std::uint32_t;
 
     FindResult Find(const void* p) const;
     /// Inserts p unless present; returns its position.
     int Add(const void* p);
-    /// Inserts p unless present, without working out its position; true when it was new.
+    /// Inserts p unless present; true when it was new.
     bool Insert(const void* p);
     /// Deletes p; true when it was present.
     bool Remove(const void* p);
-    int Count() const { return static_cast<int>(members_.Size()); }
+    /// Inserts p, which must not be present (a new object), without looking for it; returns
+    /// its seat, which the caller keeps for RemoveSeated.
+    TSeat InsertNew(const void* p);
+    /// Remove(p) for a member InsertNew seated at `seat`: true when p was still there.
+    bool RemoveSeated(const void* p, TSeat seat);
+    int Count() const { return static_cast<int>(count_); }
     /// The item at position index (0-based); raises std::out_of_range outside the list.
     const void* Items(int index) const;
     /// The list's lock, held until the returned lock goes: a run of calls made meanwhile
@@ -36,6 +44,10 @@ public:
     std::unique_lock<std::recursive_mutex> Hold() const { return std::unique_lock(lock_); }
 
 private:
+    struct Item {
+        const void* p;
+        TSeat seat;
+    };
     struct Place {
         std::size_t chunk; // chunks_.size() when p is above every item
         std::size_t offset; // within the chunk
@@ -45,10 +57,16 @@ private:
     void Order() const;
     Place Locate(const void* p) const;
     int PositionOf(const Place& place) const;
+    TSeat TakeSeat(const void* p);
+    void FreeSeat(TSeat seat);
+    /// Takes p out of the ordered chunks, where it is. Called while they are in order.
+    void Unchunk(const void* p);
 
-    TAddressSet members_;
+    std::vector<const void*> seats_; // every member in a seat, and the free seats
+    std::vector<TSeat> freeSeats_;
+    std::size_t count_ = 0;
     // None empty; each ascending, and ascending from chunk to chunk. Valid while ordered_.
-    mutable std::vector<std::vector<const void*>> chunks_;
+    mutable std::vector<std::vector<Item>> chunks_;
     mutable bool ordered_ = true;
     mutable std::recursive_mutex lock_;
 };

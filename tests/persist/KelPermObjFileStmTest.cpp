@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <sys/mman.h>
 #include <vector>
@@ -182,6 +183,22 @@ TEST_F(PersistLibrary, RegistryErrors)
         << "registered before the duplicate, found in any case";
     EXPECT_EQ(nullptr, FindRegisteredClass("TThird")) << "the class after the duplicate is not registered";
     EXPECT_EQ("Object Type TFoo is Not Registered", MessageOf([] { GetRegisteredClass("TFoo"); }));
+}
+
+TEST_F(PersistLibrary, AnObjectTakenOffByAddressLeavesItsPlaceToTheNextOne)
+{
+    SetCurrentVersion(21404, 18000);
+    std::vector<std::string> lines;
+    platform::ScopedDebugSink sink([&](const std::string& line) { lines.push_back(line); });
+    auto first = std::make_unique<TKelPersistFileObject>(nullptr, nullptr);
+    LiveObjects()->Remove(first.get());
+    const TKelFileObjectOnRawStrm next(nullptr, nullptr); // made while the first still lives
+    first.reset();
+    ASSERT_EQ(1, LiveObjects()->Count());
+    EXPECT_EQ(&next, LiveObjects()->Items(0));
+    EXPECT_EQ(
+        std::vector<std::string> { "Non Created Object Destroy (not found on ObjectList) :: TKelPersistFileObject" },
+        lines);
 }
 
 TEST_F(PersistLibrary, DestroyingAnUnrecordedObjectOnlyWritesADebugLine)
