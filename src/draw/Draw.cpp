@@ -93,11 +93,10 @@ inline TChainEnd RunChain(TDrawSlot* s, std::uint32_t count, std::int32_t g, std
         if (candidate.group == group || (kGaps && candidate.giver == kAbsent))
             continue;
         s[c].giver = g;
-        s[c].giverGroup = group;
         if (candidate.giver == kNoSlot)
             return { kNoSlot, steps };
         g = candidate.giver;
-        group = candidate.giverGroup;
+        group = s[g].group;
     }
     return { g, steps };
 }
@@ -108,6 +107,7 @@ template <bool kGaps, class Random> std::int32_t RunClassicPasses(TDrawBoard& bo
 {
     TPassRandom<Random> random(source);
     TDrawSlot* const s = board.Slots();
+    std::int32_t* const takers = board.Takers();
     const auto count = static_cast<std::uint32_t>(board.Count());
     std::int32_t unassigned = board.Unassigned();
     std::int32_t passes = 0;
@@ -116,13 +116,13 @@ template <bool kGaps, class Random> std::int32_t RunClassicPasses(TDrawBoard& bo
         ++passes;
         const auto g = static_cast<std::int32_t>(random.Next(count));
         // A giver who already gives, or an entry without a record, ends the pass at once.
-        if (s[g].FreeGiver()) {
+        if (takers[g] == kNoSlot) {
             const TChainEnd end = RunChain<kGaps>(s, count, g, -j, random);
-            s[g].taker = kUnsettled;
+            takers[g] = kUnsettled;
             if (end.giver == kNoSlot)
                 --unassigned;
             else
-                s[end.giver].taker = kNoSlot;
+                takers[end.giver] = kNoSlot;
         }
         // The count of givers without a taker stands in for a scan of the whole list.
         if (unassigned == 0)
@@ -141,11 +141,16 @@ template <bool kGaps, class Random> std::int64_t RunFurtherPasses(TDrawBoard& bo
 {
     TDrawSlot* const s = board.Slots();
     const auto count = static_cast<std::uint32_t>(board.Count());
-    std::vector<std::int32_t> waiting;
-    waiting.reserve(static_cast<std::size_t>(board.Unassigned()));
-    for (std::int32_t k = 0; k < board.Count(); ++k)
-        if (s[k].FreeGiver())
-            waiting.push_back(k);
+    // Every entry is written and only a free giver counted: free and busy givers are mixed
+    // about evenly here, so a branch on it would guess wrong at every other entry.
+    std::vector<std::int32_t> waiting(static_cast<std::size_t>(board.Count()));
+    const std::int32_t* const takers = board.Takers();
+    std::size_t free = 0;
+    for (std::int32_t k = 0; k < board.Count(); ++k) {
+        waiting[free] = k;
+        free += takers[k] == kNoSlot ? 1 : 0;
+    }
+    waiting.resize(free);
 
     TPassRandom<Random> random(source);
     std::int32_t unassigned = board.Unassigned();

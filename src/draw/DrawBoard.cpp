@@ -8,15 +8,18 @@ TDrawBoard::TDrawBoard(const TStringList& participants, TLinks links)
 {
     const int count = participants.Count();
     slots_.reserve(static_cast<std::size_t>(count));
+    takers_.reserve(static_cast<std::size_t>(count));
     users_.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         TCCUser* user = UserAt(participants, i);
         users_.push_back(user);
         if (user != nullptr) {
-            slots_.push_back({ user->GroupNo, kNoSlot, 0, kNoSlot });
+            slots_.push_back({ user->GroupNo, kNoSlot });
+            takers_.push_back(kNoSlot);
             ++records_;
         } else {
             slots_.emplace_back();
+            takers_.push_back(kAbsent);
         }
     }
     unassigned_ = records_;
@@ -40,7 +43,7 @@ void TDrawBoard::ImportLinks()
         if (taker == indexOf.end() || slots_[static_cast<std::size_t>(taker->second)].group == slots_[i].group)
             continue;
         // Only a record listed under two entries could get here: keep one link per end.
-        if (slots_[static_cast<std::size_t>(taker->second)].giver != kNoSlot || slots_[i].taker != kNoSlot)
+        if (slots_[static_cast<std::size_t>(taker->second)].giver != kNoSlot || takers_[i] != kNoSlot)
             continue;
         Link(static_cast<std::int32_t>(i), taker->second);
     }
@@ -52,7 +55,7 @@ void TDrawBoard::Store() const
         TCCUser* user = users_[i];
         if (user == nullptr)
             continue;
-        const std::int32_t taker = slots_[i].taker;
+        const std::int32_t taker = takers_[i];
         const std::int32_t giver = slots_[i].giver;
         user->Taker = taker == kNoSlot ? nullptr : users_[static_cast<std::size_t>(taker)];
         user->Giver = giver == kNoSlot ? nullptr : users_[static_cast<std::size_t>(giver)];
@@ -61,12 +64,12 @@ void TDrawBoard::Store() const
 
 void TDrawBoard::SettleTakers()
 {
-    for (TDrawSlot& slot : slots_)
-        if (slot.Present())
-            slot.taker = kNoSlot;
+    for (std::size_t i = 0; i < slots_.size(); ++i)
+        if (slots_[i].Present())
+            takers_[i] = kNoSlot;
     for (std::size_t c = 0; c < slots_.size(); ++c)
         if (const std::int32_t giver = slots_[c].giver; giver >= 0)
-            slots_[static_cast<std::size_t>(giver)].taker = static_cast<std::int32_t>(c);
+            takers_[static_cast<std::size_t>(giver)] = static_cast<std::int32_t>(c);
 }
 
 bool TDrawBoard::SomeGroupOverHalf() const

@@ -18,20 +18,16 @@ inline constexpr std::int32_t kAbsent = -2;
 /// worked out from the givers afterwards (TDrawBoard::SettleTakers).
 inline constexpr std::int32_t kUnsettled = -3;
 
+/// What a step of the passes reads and writes: 8 bytes, so that the slots of a large
+/// register stay in the core's own cache. The takers, which a step never reads, are kept
+/// apart (TDrawBoard::Takers).
 struct TDrawSlot {
     std::int32_t group = 0;
     std::int32_t giver = kAbsent;
-    /// The giver's group, beside the giver: a pass that takes this entry from its giver
-    /// goes on with that giver, whose group it then knows without a second fetch.
-    std::int32_t giverGroup = 0;
-    std::int32_t taker = kAbsent;
 
     bool Present() const { return giver != kAbsent; }
-    /// A record still without a taker.
-    bool FreeGiver() const { return taker == kNoSlot; }
     /// A record still without a giver.
     bool FreeTaker() const { return giver == kNoSlot; }
-    bool Gives() const { return taker >= 0; }
 };
 
 class TDrawBoard {
@@ -41,7 +37,7 @@ public:
         Imported, ///< the links a draw could have made are copied, the records stay as they are
     };
 
-    /// One slot per entry of `participants`, in list order. An imported link must have its
+    /// One slot and one taker per entry of `participants`, in list order. An imported link must have its
     /// taker in another group, both ends records, and the taker's Giver pointing back.
     TDrawBoard(const TStringList& participants, TLinks links);
     /// Writes every slot's links into its record (Taker and Giver both).
@@ -56,19 +52,25 @@ public:
 
     TDrawSlot* Slots() { return slots_.data(); }
     const TDrawSlot* Slots() const { return slots_.data(); }
+    /// Each entry's taker (an entry index, kNoSlot, kAbsent or kUnsettled).
+    std::int32_t* Takers() { return takers_.data(); }
+    std::int32_t Taker(std::int32_t i) const { return takers_[static_cast<std::size_t>(i)]; }
+    /// A record still without a taker.
+    bool FreeGiver(std::int32_t i) const { return Taker(i) == kNoSlot; }
+    bool Gives(std::int32_t i) const { return Taker(i) >= 0; }
 
     /// g gives to c; c's former giver, if any, loses c and is returned (kNoSlot otherwise).
     std::int32_t Link(std::int32_t g, std::int32_t c)
     {
         TDrawSlot* s = slots_.data();
+        std::int32_t* t = takers_.data();
         const std::int32_t former = s[c].giver;
         if (former != kNoSlot) {
-            s[former].taker = kNoSlot;
+            t[former] = kNoSlot;
             ++unassigned_;
         }
-        s[g].taker = c;
+        t[g] = c;
         s[c].giver = g;
-        s[c].giverGroup = s[g].group;
         --unassigned_;
         return former;
     }
@@ -85,6 +87,7 @@ private:
     void ImportLinks();
 
     std::vector<TDrawSlot> slots_;
+    std::vector<std::int32_t> takers_;
     std::vector<TCCUser*> users_;
     std::int32_t records_ = 0;
     std::int32_t unassigned_ = 0;

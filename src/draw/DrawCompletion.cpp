@@ -162,10 +162,9 @@ private:
 
 template <class Random> std::vector<std::int32_t> FreeGiversInRandomOrder(const TDrawBoard& board, Random& random)
 {
-    const TDrawSlot* s = board.Slots();
     std::vector<std::int32_t> givers;
     for (std::int32_t i = 0; i < board.Count(); ++i)
-        if (s[i].FreeGiver())
+        if (board.FreeGiver(i))
             givers.push_back(i);
     for (std::size_t i = givers.size(); i > 1; --i)
         std::swap(givers[i - 1], givers[random.Next(static_cast<std::uint32_t>(i))]);
@@ -198,14 +197,13 @@ template <class Random>
 void Reroute(TDrawBoard& board, const std::vector<std::int32_t>& leftover, const TDenseGroups& groups,
     const TFreeTakers& takers, Random& random)
 {
-    const TDrawSlot* s = board.Slots();
     const std::int32_t a = At(groups.of, leftover.front());
     const std::int32_t* left = takers.Of(a);
     if (takers.SizeOf(a) != CountOf(leftover))
         throw std::logic_error("Assignment completion: the free participants are not of one group");
     std::vector<std::int32_t> bypass;
     for (std::int32_t i = 0; i < board.Count(); ++i)
-        if (s[i].Gives() && At(groups.of, i) != a && At(groups.of, s[i].taker) != a)
+        if (board.Gives(i) && At(groups.of, i) != a && At(groups.of, board.Taker(i)) != a)
             bypass.push_back(i);
     if (bypass.size() < leftover.size())
         throw std::logic_error("Assignment completion: a group holds more than half of the participants");
@@ -213,7 +211,7 @@ void Reroute(TDrawBoard& board, const std::vector<std::int32_t>& leftover, const
         const std::size_t pick = q + random.Next(static_cast<std::uint32_t>(bypass.size() - q));
         std::swap(bypass[q], bypass[pick]);
         const std::int32_t p = bypass[q];
-        const std::int32_t t1 = s[p].taker;
+        const std::int32_t t1 = board.Taker(p);
         board.Link(leftover[q], t1);
         board.Link(p, left[q]);
     }
