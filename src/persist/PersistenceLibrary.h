@@ -5,7 +5,7 @@
 #include "persist/SortedPointerList.h"
 
 #include <cstdint>
-#include <mutex>
+#include <optional>
 
 /// Sets the version written with every object. Only the first call with a non-zero version counts.
 void SetCurrentVersion(std::uint16_t version, std::uint16_t second);
@@ -16,20 +16,20 @@ std::uint16_t SecondVersionNumber();
 TSortedPointerList* LiveObjects();
 
 /// Holds the live-object list's lock over a run of creations or destructions (a list read
-/// from a file, an owning list cleared), so that each of them re-enters it. Holds nothing
+/// from a file, an owning list cleared), so that none of them takes it again. Holds nothing
 /// while there is no list; Take() holds it once the run's first object has made it.
 class TLiveObjectsHold {
 public:
     TLiveObjectsHold() { Take(); }
     void Take()
     {
-        if (!lock_.owns_lock())
+        if (!hold_)
             if (const TSortedPointerList* live = LiveObjects())
-                lock_ = live->Hold();
+                hold_.emplace(*live);
     }
 
 private:
-    std::unique_lock<std::recursive_mutex> lock_;
+    std::optional<TSortedPointerList::THold> hold_;
 };
 
 /// Start of the library: registers TKelPersistFileObject. Called once by the program's start-up.

@@ -11,7 +11,29 @@ constexpr std::less<const void*> AddressLess {};
 // Marks a free seat; no object lies at the last address there is, and nullptr is an address.
 const void* const kFreeSeat = reinterpret_cast<const void*>(~std::uintptr_t { 0 });
 
+// The list whose lock this thread holds through a THold, if any.
+constinit thread_local const TSortedPointerList* heldHere = nullptr;
+
 } // namespace
+
+TSortedPointerList::THold::THold(const TSortedPointerList& list)
+    : lock_(list.lock_)
+    , before_(heldHere)
+{
+    heldHere = &list;
+}
+
+TSortedPointerList::THold::~THold()
+{
+    heldHere = before_;
+}
+
+std::unique_lock<std::recursive_mutex> TSortedPointerList::Enter() const
+{
+    if (heldHere == this)
+        return {};
+    return std::unique_lock(lock_);
+}
 
 void TSortedPointerList::Order() const
 {
@@ -158,14 +180,14 @@ bool TSortedPointerList::Remove(const void* p)
 
 TSortedPointerList::TSeat TSortedPointerList::InsertNew(const void* p)
 {
-    std::lock_guard lock(lock_);
+    const auto lock = Enter();
     ordered_ = false;
     return TakeSeat(p);
 }
 
 bool TSortedPointerList::RemoveSeated(const void* p, TSeat seat)
 {
-    std::lock_guard lock(lock_);
+    const auto lock = Enter();
     // The seat is another member's, or free, once p has been removed by address.
     if (seat >= seats_.size() || seats_[seat] != p)
         return false;

@@ -39,9 +39,19 @@ public:
     int Count() const { return static_cast<int>(count_); }
     /// The item at position index (0-based); raises std::out_of_range outside the list.
     const void* Items(int index) const;
-    /// The list's lock, held until the returned lock goes: a run of calls made meanwhile
-    /// re-enters it, which costs no atomic operation (taking it anew costs two).
-    std::unique_lock<std::recursive_mutex> Hold() const { return std::unique_lock(lock_); }
+    /// The list's lock, held by this thread until the hold goes: the joins and leaves it
+    /// makes meanwhile (InsertNew, RemoveSeated) do not take the lock at all.
+    class THold {
+    public:
+        explicit THold(const TSortedPointerList& list);
+        ~THold();
+        THold(const THold&) = delete;
+        THold& operator=(const THold&) = delete;
+
+    private:
+        std::unique_lock<std::recursive_mutex> lock_;
+        const TSortedPointerList* before_;
+    };
 
 private:
     struct Item {
@@ -53,6 +63,8 @@ private:
         std::size_t offset; // within the chunk
         bool found;
     };
+    /// The lock, unless this thread holds it through a THold.
+    std::unique_lock<std::recursive_mutex> Enter() const;
     /// Puts the chunks in order after insertions that skipped it. Called under the lock.
     void Order() const;
     Place Locate(const void* p) const;

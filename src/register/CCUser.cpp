@@ -1,6 +1,7 @@
 #include "register/CCUser.h"
 
 #include "persist/AnsiText.h"
+#include "persist/BlockPool.h"
 #include "persist/StringListIndex.h"
 
 #include <algorithm>
@@ -37,7 +38,31 @@ void ReadName(TStream& stream, std::string& name, std::string_view what)
     name.assign(bytes + 1, length);
 }
 
+// Under AddressSanitizer records come from the heap, where it sees every use after a free.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kPooled = false;
+#else
+constexpr bool kPooled = true;
+#endif
+
+constinit thread_local TBlockPool recordBlocks(sizeof(TCCUser));
+
 } // namespace
+
+void* TCCUser::operator new(std::size_t size)
+{
+    if (kPooled && size == sizeof(TCCUser))
+        return recordBlocks.Take();
+    return ::operator new(size);
+}
+
+void TCCUser::operator delete(void* block, std::size_t size) noexcept
+{
+    if (kPooled && size == sizeof(TCCUser))
+        recordBlocks.Give(block);
+    else
+        ::operator delete(block);
+}
 
 TCCUser::TCCUser(TStringList* ownerList, TObject* owner)
     : TKelFileObjectOnRawStrm(ownerList, owner)

@@ -4,6 +4,7 @@
 
 #include "persist/KelPermObjFileStm.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -20,6 +21,10 @@ public:
 
     static const TPersistentClass& ClassInfo();
     const TPersistentClass& ClassType() const override;
+
+    // Records come from a pool of blocks of their size (the heap serves derived classes).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
 
     /// Stores each name cut to its first 30 characters; changes nothing else.
     void SetNames(std::string_view first, std::string_view last);
