@@ -157,10 +157,8 @@ TKelPersistFileObject::~TKelPersistFileObject()
     ReleaseFromLiveObjects();
 }
 
-void TKelPersistFileObject::ReleaseFromLiveObjects()
+void TKelPersistFileObject::Release()
 {
-    if (released_)
-        return;
     released_ = true;
     TSortedPointerList* live = LiveObjects();
     if (live && !live->RemoveSeated(this, liveSeat_))

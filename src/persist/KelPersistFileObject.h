@@ -51,9 +51,15 @@ public:
 protected:
     /// Takes the object off LiveObjects. A derived destructor calls it first, so that the
     /// debug line for an unknown object names the real class; later calls do nothing.
-    void ReleaseFromLiveObjects();
+    void ReleaseFromLiveObjects()
+    {
+        if (!released_)
+            Release();
+    }
 
 private:
+    void Release();
+
     TSortedPointerList::TSeat liveSeat_ = 0;
     bool released_ = false;
 };

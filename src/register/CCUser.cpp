@@ -35,7 +35,9 @@ void ReadName(TStream& stream, std::string& name, std::string_view what)
     const char* bytes = stream.ReadInPlace(scratch.size(), scratch.data(), what);
     // A length byte above the capacity only comes from a damaged file: keep what fits.
     const std::size_t length = std::min<std::size_t>(static_cast<unsigned char>(bytes[0]), TCCUser::kNameCapacity);
-    name.assign(bytes + 1, length);
+    // Made whole and moved in: assign() goes through the general replace, which costs a
+    // register read more than the rest of the record.
+    name = std::string(bytes + 1, bytes + 1 + length);
 }
 
 // Under AddressSanitizer records come from the heap, where it sees every use after a free.
@@ -195,7 +197,7 @@ TCCUser* AskingAt(const TStringList& participants, int index)
 
 } // namespace
 
-void LinkTakersAfterLoad(TStringList& participants)
+int LinkTakersAfterLoad(TStringList& participants)
 {
     // One hash index of the keys instead of a scan per participant. A register of tens of
     // thousands fits no cache, so the records are worked through as a pipeline: the record
@@ -213,18 +215,22 @@ void LinkTakersAfterLoad(TStringList& participants)
     };
     for (int i = 0; i < kAhead; ++i)
         hashAhead(i);
+    int withoutRecord = -1;
     for (int i = 0; i < count; ++i) {
         if (i + 2 * kAhead < count)
             if (const TObject* later = participants.Objects(i + 2 * kAhead))
                 for (std::size_t line = 0; line < sizeof(TCCUser); line += 64)
                     __builtin_prefetch(reinterpret_cast<const char*>(later) + line, 1);
-        TCCUser* user = AskingAt(participants, i);
+        TCCUser* user = UserAt(participants, i);
+        if (user == nullptr && withoutRecord < 0)
+            withoutRecord = i;
         const std::uint32_t hash = hashes[i % kAhead];
         hashAhead(i + kAhead);
-        if (user == nullptr)
+        if (user == nullptr || user->TakerNameOnFile.empty())
             continue;
         if (const int taker = keys.IndexOf(user->TakerNameOnFile, hash); taker >= 0)
             user->SetTaker(UserAt(participants, taker));
         user->TakerNameOnFile.clear();
     }
+    return withoutRecord;
 }

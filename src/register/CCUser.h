@@ -80,5 +80,6 @@ void ClearAssignments(TStringList* participants);
 
 /// Turns the taker names read from a document back into links, looking each name up
 /// without regard to letter case; a name that matches nobody leaves its giver
-/// unassigned. Every TakerNameOnFile is empty afterwards.
-void LinkTakersAfterLoad(TStringList& participants);
+/// unassigned. Every TakerNameOnFile is empty afterwards. Returns the index of the first
+/// entry without a participant record (the reader refuses such a document), or -1.
+int LinkTakersAfterLoad(TStringList& participants);

@@ -29,16 +29,15 @@ void CheckText(const std::string& text, std::size_t index, const char* what)
 }
 
 /// What the reader needs to hand the document to the window safely: every participant
-/// carries its record. A group number that names no group is kept as it is: documents
-/// written by earlier versions hold such numbers, and the window, the draw and the
-/// prints all cope with them.
-void CheckRecords(const TStringList& participants)
+/// carries its record (the takers' linking finds the first that does not, in the same
+/// pass). A group number that names no group is kept as it is: documents written by
+/// earlier versions hold such numbers, and the window, the draw and the prints all cope
+/// with them.
+void LinkAndCheckRecords(TStringList& participants)
 {
-    for (int i = 0; i < participants.Count(); ++i) {
-        if (UserAt(participants, i) == nullptr)
-            throw EInvalidPersistentFileAction("Damaged file: participant " + std::to_string(i + 1) + " ("
-                + participants.Strings(i) + ") has no participant record");
-    }
+    if (const int i = LinkTakersAfterLoad(participants); i >= 0)
+        throw EInvalidPersistentFileAction("Damaged file: participant " + std::to_string(i + 1) + " ("
+            + participants.Strings(i) + ") has no participant record");
 }
 
 TKksDocument ReadDocument(TCCObjectFile& file, TObject* owner)
@@ -61,8 +60,7 @@ TKksDocument ReadDocument(TCCObjectFile& file, TObject* owner)
 
     if (participants->Empty())
         return document;
-    CheckRecords(*participants);
-    LinkTakersAfterLoad(*participants);
+    LinkAndCheckRecords(*participants);
     document.GroupNames = std::move(groups);
     document.Participants = std::move(participants);
     return document;
