@@ -40,8 +40,16 @@ void ReadName(TStream& stream, std::string& name, std::string_view what)
     name = std::string(bytes + 1, bytes + 1 + length);
 }
 
-// Under AddressSanitizer records come from the heap, where it sees every use after a free.
+// Under AddressSanitizer records come from the heap, where it sees every use after a free
+// (g++ says so by a macro, clang++ by a feature).
 #if defined(__SANITIZE_ADDRESS__)
+#define TINSELWICK_RECORDS_FROM_HEAP
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TINSELWICK_RECORDS_FROM_HEAP
+#endif
+#endif
+#if defined(TINSELWICK_RECORDS_FROM_HEAP)
 constexpr bool kPooled = false;
 #else
 constexpr bool kPooled = true;
