@@ -7,19 +7,17 @@
 TDrawBoard::TDrawBoard(const TStringList& participants, TLinks links)
 {
     const int count = participants.Count();
-    slots_.reserve(static_cast<std::size_t>(count));
-    takers_.reserve(static_cast<std::size_t>(count));
-    users_.reserve(static_cast<std::size_t>(count));
+    slots_.resize(static_cast<std::size_t>(count));
+    takers_.resize(static_cast<std::size_t>(count), kAbsent);
+    users_.resize(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
         TCCUser* user = UserAt(participants, i);
-        users_.push_back(user);
+        users_[at] = user;
         if (user != nullptr) {
-            slots_.push_back({ user->GroupNo, kNoSlot });
-            takers_.push_back(kNoSlot);
+            slots_[at] = { user->GroupNo, kNoSlot };
+            takers_[at] = kNoSlot;
             ++records_;
-        } else {
-            slots_.emplace_back();
-            takers_.push_back(kAbsent);
         }
     }
     unassigned_ = records_;
