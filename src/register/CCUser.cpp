@@ -35,8 +35,8 @@ void ReadName(TStream& stream, std::string& name, std::string_view what)
     const char* bytes = stream.ReadInPlace(scratch.size(), scratch.data(), what);
     // A length byte above the capacity only comes from a damaged file: keep what fits.
     const std::size_t length = std::min<std::size_t>(static_cast<unsigned char>(bytes[0]), TCCUser::kNameCapacity);
-    // Made whole and moved in: assign() goes through the general replace, which costs a
-    // register read more than the rest of the record.
+    // Made whole and moved in: assign() goes through the general, out-of-line replace,
+    // while a name that fits the string's own buffer is built in place.
     name = std::string(bytes + 1, bytes + 1 + length);
 }
 
