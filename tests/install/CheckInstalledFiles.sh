@@ -70,8 +70,8 @@ for command in $commands; do
 done
 for command in "${!_tinselwick_cli_options[@]}"; do
   grep -qx "$command" <<<"$commands" || fail "completion offers $command, which the tool lacks"
-  for spec in ${_tinselwick_cli_options[$command]}; do
-    options_of "$command" | grep -qx -- "${spec%%:*}" || fail "completion offers $command ${spec%%:*}, which the tool lacks"
+  for entry in ${_tinselwick_cli_options[$command]}; do
+    options_of "$command" | grep -qx -- "${entry%%:*}" || fail "completion offers $command ${entry%%:*}, which the tool lacks"
   done
 done
 echo "installed files: all checks passed"
