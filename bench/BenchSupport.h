@@ -4,6 +4,7 @@
 
 #include "register/CCUser.h"
 #include "register/PersistenceStartup.h"
+#include "support/Files.h"
 
 #include <benchmark/benchmark.h>
 
@@ -52,27 +53,7 @@ inline std::unique_ptr<TStringList> MakeGroups(int count)
 }
 
 /// A fresh folder under the temporary directory, removed with its contents.
-class TScratchFolder {
-public:
-    TScratchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tinselwick-bench.XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            std::abort();
-        path_ = pattern;
-    }
-    ~TScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TScratchFolder(const TScratchFolder&) = delete;
-    TScratchFolder& operator=(const TScratchFolder&) = delete;
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using TScratchFolder = testsupport::TTempDir;
 
 /// The whole main of a benchmark program. With an application type (QGuiApplication,
 /// QApplication) one is created first, on Qt's offscreen platform unless another is set.

@@ -108,7 +108,7 @@ void BM_WriteDocumentToFile(benchmark::State& state)
     const TBenchRegister r(static_cast<int>(state.range(0)));
     const bench::TScratchFolder folder;
     for (auto _ : state)
-        r.Write(folder.File("bench.kks"));
+        r.Write((folder / "bench.kks"));
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
@@ -116,9 +116,9 @@ void BM_ReadDocumentFromFile(benchmark::State& state)
 {
     const TBenchRegister r(static_cast<int>(state.range(0)));
     const bench::TScratchFolder folder;
-    r.Write(folder.File("bench.kks"));
+    r.Write((folder / "bench.kks"));
     for (auto _ : state) {
-        TKksDocument document = ReadKksDocument(folder.File("bench.kks"), nullptr);
+        TKksDocument document = ReadKksDocument((folder / "bench.kks"), nullptr);
         benchmark::DoNotOptimize(document.Participants->Count());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -72,7 +72,7 @@ void BM_DrawProcessHouseholds(benchmark::State& state)
             return std::pair<std::string, std::string>("P" + std::to_string(i), "HOUSE" + std::to_string(i / 2));
         },
         [](int i) { return i / 2; });
-    const std::string document = folder.File("register.kks");
+    const std::string document = (folder / "register.kks");
     WriteKksDocument(document, *groups, *participants, { "Dear [M],", "you give to [G]." });
 
     std::vector<double> draw, baseline, ratio, drawCpu, baselineCpu;
@@ -81,9 +81,9 @@ void BM_DrawProcessHouseholds(benchmark::State& state)
         const std::string count = std::to_string(n);
         const std::string seedText = std::to_string(seed++);
         const TProcessTimes ours = RunProcess(
-            state, { TINSELWICK_CLI, "draw", document, "--seed", seedText, "--output", folder.File("drawn.kks") });
+            state, { TINSELWICK_CLI, "draw", document, "--seed", seedText, "--output", (folder / "drawn.kks") });
         const TProcessTimes least
-            = RunProcess(state, { TINSELWICK_DRAW_BASELINE, document, folder.File("copied.kks"), count, seedText });
+            = RunProcess(state, { TINSELWICK_DRAW_BASELINE, document, (folder / "copied.kks"), count, seedText });
         state.SetIterationTime(ours.wallMs * 1e-3);
         draw.push_back(ours.wallMs);
         baseline.push_back(least.wallMs);

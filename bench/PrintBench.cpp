@@ -54,7 +54,7 @@ void LettersToPdf(benchmark::State& state)
 {
     const auto participants = MakeRegister(static_cast<int>(state.range(0)));
     const bench::TScratchFolder folder;
-    const std::string path = folder.File("bench.pdf");
+    const std::string path = (folder / "bench.pdf");
     TRandomSource random(1);
     for (auto _ : state) {
         auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
@@ -69,7 +69,7 @@ void LetterFilesToFolder(benchmark::State& state)
 {
     const auto participants = MakeRegister(static_cast<int>(state.range(0)));
     const bench::TScratchFolder scratch;
-    const std::string folder = scratch.File("letters");
+    const std::string folder = (scratch / "letters");
     const std::vector<TLetterFile> files = PlanLetterFiles(*participants, folder);
     for (auto _ : state)
         WriteLetterFiles(folder, files, *participants, DefaultTemplateLines(), 600);
@@ -82,7 +82,7 @@ void AllocationListToPdf(benchmark::State& state)
     const auto participants = MakeRegister(static_cast<int>(state.range(0)));
     const auto groups = bench::MakeGroups(10);
     const bench::TScratchFolder folder;
-    const std::string path = folder.File("bench.pdf");
+    const std::string path = (folder / "bench.pdf");
     for (auto _ : state) {
         auto canvas = TQtPrinterCanvas::ForPdf(path, 600);
         PrintAllocationList(*canvas, participants.get(), groups.get());

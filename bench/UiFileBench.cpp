@@ -26,7 +26,7 @@ struct TBench : bench::TBenchWindow {
             [](int i) { return i % 100; })
     {
         services.answerOk = true;
-        services.file = QString::fromStdString(dir.File("bench.kks"));
+        services.file = QString::fromStdString((dir / "bench.kks"));
         form->BGo->click();
         form->SaveAs1->trigger();
         if (services.errors != 0 || !form->Participants || !UserAt(*form->Participants, 0)->HasTaker())
