@@ -2,6 +2,11 @@
 // indices with the same generator. Each draw row carries the shuffle's time for the same n
 // (shuffle_us) and the ratio of the two (vs_shuffle), so the growth of the ratio with n can
 // be read off directly; the separate Shuffle rows give the baseline on its own.
+//
+// The shuffle calls the generator through its reference, as the draw's callers do. Built
+// with -O3 the compiler keeps the generator's state in a register there and the shuffle
+// runs about twice as fast (the draw does not change), so compare vs_shuffle only between
+// builds of the same type: the default one, RelWithDebInfo, is what scripts/test.sh builds.
 
 #include "BenchSupport.h"
 #include "draw/Draw.h"
