@@ -6,12 +6,12 @@
 // allocation and first touch of a fresh buffer of some megabytes.
 
 #include "BenchSupport.h"
+#include "Timing.h"
 #include "platform/DebugOutput.h"
 #include "register/KksDocument.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
@@ -36,39 +36,25 @@ struct TBenchRegister {
     void Write(const std::string& path) const { WriteKksDocument(path, *groups, *participants, templateLines); }
 };
 
-/// CPU time of this thread in microseconds: the machine is shared, wall time is not ours.
-double ThreadMicroseconds()
-{
-    timespec ts {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e6 + static_cast<double>(ts.tv_nsec) * 1e-3;
-}
-
 /// Microseconds per plain copy of `bytes` into a buffer, timed over enough rounds to be steady.
 double CopyMicroseconds(const std::vector<std::uint8_t>& bytes)
 {
     std::vector<std::uint8_t> copy(bytes.size());
-    std::int64_t rounds = 0;
-    const double start = ThreadMicroseconds();
-    double spent = 0;
-    do {
+    return bench::MicrosecondsPerRound([&] {
         std::copy(bytes.begin(), bytes.end(), copy.begin());
         benchmark::DoNotOptimize(copy.data());
         benchmark::ClobberMemory();
-        ++rounds;
-        spent = ThreadMicroseconds() - start;
-    } while (spent < 50'000);
-    return spent / static_cast<double>(rounds);
+    });
 }
 
 /// Runs `body` for every iteration and reports its time against a copy of `bytes`.
 template <class Body> void AgainstCopy(benchmark::State& state, const std::vector<std::uint8_t>& bytes, Body body)
 {
     const double copy = CopyMicroseconds(bytes);
-    const double start = ThreadMicroseconds();
+    const double start = bench::ThreadMicroseconds();
     for (auto _ : state)
         body();
-    const double spent = ThreadMicroseconds() - start;
+    const double spent = bench::ThreadMicroseconds() - start;
     state.counters["copy_us"] = copy;
     state.counters["vs_copy"] = spent / static_cast<double>(state.iterations()) / copy;
     state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -9,10 +9,10 @@
 // builds of the same type: the default one, RelWithDebInfo, is what scripts/test.sh builds.
 
 #include "BenchSupport.h"
+#include "Timing.h"
 #include "draw/Draw.h"
 
 #include <cstdint>
-#include <ctime>
 #include <functional>
 #include <memory>
 #include <numeric>
@@ -27,33 +27,19 @@ void Shuffle(std::vector<std::uint32_t>& order, TRandomSource& random)
         std::swap(order[i - 1], order[random.Next(static_cast<std::uint32_t>(i))]);
 }
 
-/// CPU time of this thread in microseconds: the machine is shared, wall time is not ours.
-double ThreadMicroseconds()
-{
-    timespec ts {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) * 1e6 + static_cast<double>(ts.tv_nsec) * 1e-3;
-}
-
 /// Microseconds per shuffle of n indices, timed over enough rounds to be steady.
 double ShuffleMicroseconds(int n)
 {
     std::vector<std::uint32_t> order(static_cast<std::size_t>(n));
     std::iota(order.begin(), order.end(), 0u);
     TRandomSource random(1);
-    std::int64_t rounds = 0;
-    const double start = ThreadMicroseconds();
-    double spent = 0;
-    do {
-        // In batches: reading the thread clock costs more than a small shuffle.
-        for (int k = 0; k < 256; ++k) {
+    // In batches: reading the thread clock costs more than a small shuffle.
+    return bench::MicrosecondsPerRound(
+        [&] {
             Shuffle(order, random);
             benchmark::DoNotOptimize(order.data());
-        }
-        rounds += 256;
-        spent = ThreadMicroseconds() - start;
-    } while (spent < 50'000);
-    return spent / static_cast<double>(rounds);
+        },
+        256);
 }
 
 std::vector<std::int32_t> Layout(const std::string& name, int n)
@@ -94,7 +80,7 @@ void RunDraw(benchmark::State& state, const std::string& layout)
     double passes = 0;
     double further = 0;
     double completed = 0;
-    const double start = ThreadMicroseconds();
+    const double start = bench::ThreadMicroseconds();
     for (auto _ : state) {
         if (DrawAssignments(list.get(), random, report) != TDrawOutcome::Complete)
             state.SkipWithError("the draw did not complete");
@@ -102,7 +88,7 @@ void RunDraw(benchmark::State& state, const std::string& layout)
         further += static_cast<double>(report.furtherPasses);
         completed += report.completed;
     }
-    const double spent = ThreadMicroseconds() - start;
+    const double spent = bench::ThreadMicroseconds() - start;
     const auto iterations = static_cast<double>(state.iterations());
     state.counters["shuffle_us"] = shuffle;
     state.counters["passes"] = passes / iterations;

@@ -7,9 +7,9 @@
 // the two processes used (draw_cpu_ms, baseline_cpu_ms). The documents live in TMPDIR.
 
 #include "BenchSupport.h"
+#include "Timing.h"
 #include "register/KksDocument.h"
 
-#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -55,12 +55,6 @@ TProcessTimes RunProcess(benchmark::State& state, std::vector<std::string> argum
     return { wall.count(), Milliseconds(usage.ru_utime) + Milliseconds(usage.ru_stime) };
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 void BM_DrawProcessHouseholds(benchmark::State& state)
 {
     const int n = static_cast<int>(state.range(0));
@@ -91,11 +85,11 @@ void BM_DrawProcessHouseholds(benchmark::State& state)
         drawCpu.push_back(ours.cpuMs);
         baselineCpu.push_back(least.cpuMs);
     }
-    state.counters["draw_ms"] = Median(draw);
-    state.counters["baseline_ms"] = Median(baseline);
-    state.counters["vs_baseline"] = Median(ratio);
-    state.counters["draw_cpu_ms"] = Median(drawCpu);
-    state.counters["baseline_cpu_ms"] = Median(baselineCpu);
+    state.counters["draw_ms"] = bench::Median(draw);
+    state.counters["baseline_ms"] = bench::Median(baseline);
+    state.counters["vs_baseline"] = bench::Median(ratio);
+    state.counters["draw_cpu_ms"] = bench::Median(drawCpu);
+    state.counters["baseline_cpu_ms"] = bench::Median(baselineCpu);
 }
 
 BENCHMARK(BM_DrawProcessHouseholds)->Arg(1000)->Iterations(200)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -4,9 +4,10 @@
 // two run in turn, one pair an iteration; the counters are medians: shown_ms, bare_ms and
 // vs_bare (the median of the pairs' ratios). Needs a display (DISPLAY, e.g. of Xvfb).
 
+#include "Timing.h"
+
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -55,12 +56,6 @@ double MillisecondsToFirstPaint(benchmark::State& state, const char* program)
     return std::strtod(text, nullptr);
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 void BM_WindowShown(benchmark::State& state)
 {
     if (std::getenv("DISPLAY") == nullptr) {
@@ -76,9 +71,9 @@ void BM_WindowShown(benchmark::State& state)
         bare.push_back(least);
         ratio.push_back(ours / least);
     }
-    state.counters["shown_ms"] = Median(shown);
-    state.counters["bare_ms"] = Median(bare);
-    state.counters["vs_bare"] = Median(ratio);
+    state.counters["shown_ms"] = bench::Median(shown);
+    state.counters["bare_ms"] = bench::Median(bare);
+    state.counters["vs_bare"] = bench::Median(ratio);
 }
 
 BENCHMARK(BM_WindowShown)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
