@@ -107,9 +107,8 @@ void TSortedPointerList::FreeSeat(TSeat seat)
     }
 }
 
-void TSortedPointerList::Unchunk(const void* p)
+void TSortedPointerList::Unchunk(const Place& place)
 {
-    const Place place = Locate(p);
     std::vector<Item>& chunk = chunks_[place.chunk];
     chunk.erase(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset));
     if (chunk.empty())
@@ -155,14 +154,6 @@ int TSortedPointerList::Add(const void* p)
     return position;
 }
 
-bool TSortedPointerList::Insert(const void* p)
-{
-    std::lock_guard lock(lock_);
-    const int before = Count();
-    Add(p);
-    return Count() != before;
-}
-
 bool TSortedPointerList::Remove(const void* p)
 {
     std::lock_guard lock(lock_);
@@ -173,7 +164,7 @@ bool TSortedPointerList::Remove(const void* p)
     if (!place.found)
         return false;
     const TSeat seat = chunks_[place.chunk][place.offset].seat;
-    Unchunk(p);
+    Unchunk(place);
     FreeSeat(seat);
     return true;
 }
@@ -192,7 +183,7 @@ bool TSortedPointerList::RemoveSeated(const void* p, TSeat seat)
     if (seat >= seats_.size() || seats_[seat] != p)
         return false;
     if (ordered_)
-        Unchunk(p);
+        Unchunk(Locate(p));
     FreeSeat(seat);
     return true;
 }

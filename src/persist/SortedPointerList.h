@@ -27,8 +27,6 @@ public:
     FindResult Find(const void* p) const;
     /// Inserts p unless present; returns its position.
     int Add(const void* p);
-    /// Inserts p unless present; true when it was new.
-    bool Insert(const void* p);
     /// Deletes p; true when it was present.
     bool Remove(const void* p);
     /// Inserts p, which must not be present (a new object), without looking for it; returns
@@ -71,8 +69,8 @@ private:
     int PositionOf(const Place& place) const;
     TSeat TakeSeat(const void* p);
     void FreeSeat(TSeat seat);
-    /// Takes p out of the ordered chunks, where it is. Called while they are in order.
-    void Unchunk(const void* p);
+    /// Takes the item at `place` out of the ordered chunks. Called while they are in order.
+    void Unchunk(const Place& place);
 
     std::vector<const void*> seats_; // every member in a seat, and the free seats
     std::vector<TSeat> freeSeats_;

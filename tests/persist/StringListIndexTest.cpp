@@ -35,8 +35,10 @@ TEST(SortedPointerList, InsertionsWithoutOrderAreOrderedWhenAPositionIsAsked)
     for (int round = 0; round < 20; ++round) {
         for (int k = 0; k < 500; ++k) {
             const void* p = reinterpret_cast<const void*>((random() % 100000 + 1) * 64);
-            if (list.Insert(p))
+            if (std::find(model.begin(), model.end(), p) == model.end()) {
+                list.InsertNew(p);
                 model.push_back(p);
+            }
         }
         for (int k = 0; k < 200 && !model.empty(); ++k) {
             const std::size_t at = random() % model.size();
