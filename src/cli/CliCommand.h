@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cli {
 
@@ -51,7 +52,7 @@ enum class TSharedOption {
     Seed, ///< --seed N: the random source's start, a whole number from 0 to 4294967295 in digits
     Output, ///< --output OUT: the file to write instead of the document
     Pdf, ///< --pdf OUT: the PDF file to write
-    Force, ///< --force: replace files that are there already
+    Force, ///< --force: replace a file that is there already (never one the command reads)
 };
 
 /// A shared option as a command offers it, with the command's own words for it.
@@ -88,7 +89,19 @@ void WriteWholeFile(
 /// Writes UTF-8 text to standard output / standard error as it is.
 void WriteOut(const QString& text);
 void WriteErr(const QString& text);
-/// Windows-1252 text from a document, for display.
+/// Windows-1252 text from a document, for a person to read: Escaped.
 QString Display(const std::string& windows1252);
+/// Text from a file made safe for a terminal: every control character, C0 and C1 and DEL,
+/// shown as \xHH (ESC as \x1b), so that nothing a file holds can steer the terminal. Line
+/// breaks are kept only where asked for: in a message the tool composed around such text.
+QString Escaped(const QString& text, bool keepLineBreaks = false);
+
+/// Checks, before anything is read, a file a command is to write against what it reads
+/// (`inputs`: the document, a CSV file, last year's document, ...). A target that is one of
+/// them, through any link, is refused even with --force (EUsageError); any other existing
+/// target only without it.
+void CheckOutputTarget(const std::string& target, const std::vector<std::string>& inputs, bool force);
+/// The message that refuses a target that is an input.
+std::string SameFileMessage(const std::string& target, const std::string& input);
 
 } // namespace cli

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <limits>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace cli {
 
@@ -143,7 +144,44 @@ void WriteErr(const QString& text)
 
 QString Display(const std::string& windows1252)
 {
-    return platform::FromWindows1252(windows1252);
+    return Escaped(platform::FromWindows1252(windows1252));
+}
+
+QString Escaped(const QString& text, bool keepLineBreaks)
+{
+    const auto isControl = [](char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); };
+    if (std::none_of(text.begin(), text.end(), [&](QChar c) { return isControl(c.unicode()); }))
+        return text;
+    QString escaped;
+    escaped.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        if (!isControl(c.unicode()) || (keepLineBreaks && c == u'\n'))
+            escaped += c;
+        else
+            escaped += QString("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+    }
+    return escaped;
+}
+
+std::string SameFileMessage(const std::string& target, const std::string& input)
+{
+    return "Not written: " + target + " is " + input + ", which the command reads (--force does not replace it)";
+}
+
+void CheckOutputTarget(const std::string& target, const std::vector<std::string>& inputs, bool force)
+{
+    struct stat out { };
+    if (::stat(target.c_str(), &out) == 0) {
+        for (const std::string& input : inputs) {
+            struct stat in { };
+            if (::stat(input.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino)
+                throw EUsageError(SameFileMessage(target, input));
+        }
+    }
+    // A link counts even when it leads nowhere: the name is taken.
+    struct stat name { };
+    if (!force && ::lstat(target.c_str(), &name) == 0)
+        throw std::runtime_error(target + " exists already (--force replaces it)");
 }
 
 } // namespace cli

@@ -14,24 +14,17 @@
 #include "platform/AtomicFile.h"
 #include "register/KksDocument.h"
 
-#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <vector>
 
 namespace {
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
-}
-
 /// A document without participants has nothing to draw and nothing to change; the reader
 /// keeps none of its lists, so it is passed on byte for byte.
 void CopyUnchanged(const std::string& from, const std::string& to)
 {
-    if (SameFile(from, to))
+    if (from == to)
         return;
     // Written as a document is: the target is held, and replaced whole or not at all.
     cli::WriteWholeFile(to, cli::ReadWholeFile(from), platform::TTargetHold::Exclusive);
@@ -73,7 +66,8 @@ std::optional<TDrawRequest> MakeRequest(
         const TExcludedPairs pairs
             = ReadExcludedPairs(cli::ReadWholeFile(cli::NativePath(pairsFile)), participants, problems);
         for (const TLineProblem& p : problems)
-            cli::WriteErr(pairsFile + ":" + QString::number(p.line) + ": " + QString::fromStdString(p.reason) + "\n");
+            cli::WriteErr(pairsFile + ":" + QString::number(p.line) + ": "
+                + cli::Escaped(QString::fromStdString(p.reason)) + "\n");
         if (!problems.empty())
             return std::nullopt;
         request.excluded.insert(request.excluded.end(), pairs.begin(), pairs.end());
@@ -115,12 +109,21 @@ int cli::RunDrawCommand(TInvocation& invocation)
         { { TSharedOption::Seed,
               "Starts the random source at N (0 to 4294967295), so that a draw can be repeated; "
               "without it the source is seeded from the clock, as the program does at start-up." },
-            { TSharedOption::Output, "Saves the result to OUT instead of back to FILE." } });
+            { TSharedOption::Output, "Saves the result to OUT instead of back to FILE." },
+            { TSharedOption::Force, "Replaces OUT if it exists." } });
     if (!options)
         return kExitOk;
     const QString fileArgument = RequirePositionals(parser, 1, "one document file").at(0);
     const std::string fileName = NativePath(fileArgument);
     const std::string outName = NativePath(options->output.value_or(fileArgument));
+    // Without --output the draw is saved into FILE, as the window's Save does.
+    if (options->output) {
+        std::vector<std::string> inputs { fileName };
+        for (const QCommandLineOption& input : { rules.avoid, rules.exclude })
+            if (parser.isSet(input))
+                inputs.push_back(NativePath(parser.value(input)));
+        CheckOutputTarget(outName, inputs, options->force);
+    }
 
     TKksDocument document = ReadKksDocument(fileName, nullptr);
     if (document.Incomplete()) {

@@ -1,6 +1,6 @@
 // tinselwick-cli import PEOPLE.csv --output OUT.kks [--force]: a new document from a CSV
 // participant list, with the default letter template.
-// tinselwick-cli export FILE.kks --csv OUT.csv|-: the participants and their takers as CSV.
+// tinselwick-cli export FILE.kks --csv OUT.csv|- [--force]: the participants and their takers as CSV.
 
 #include "cli/CliCommand.h"
 #include "exchange/RegisterExport.h"
@@ -8,7 +8,7 @@
 #include "print/DefaultTemplate.h"
 #include "register/KksDocument.h"
 
-#include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 int cli::RunImportCommand(TInvocation& invocation)
@@ -30,14 +30,12 @@ int cli::RunImportCommand(TInvocation& invocation)
     if (!options->output)
         throw EUsageError("--output OUT is required: the document to write");
     const std::string outName = NativePath(*options->output);
-    std::error_code error;
-    if (!options->force && std::filesystem::exists(outName, error))
-        throw std::runtime_error(outName + " exists already; --force replaces it");
+    CheckOutputTarget(outName, { NativePath(csvArgument) }, options->force);
 
     const TImportedRegister imported = ImportRegister(ReadWholeFile(NativePath(csvArgument)));
     for (const TLineProblem& problem : imported.problems)
-        WriteErr(
-            csvArgument + ":" + QString::number(problem.line) + ": " + QString::fromStdString(problem.reason) + "\n");
+        WriteErr(csvArgument + ":" + QString::number(problem.line) + ": "
+            + Escaped(QString::fromStdString(problem.reason)) + "\n");
     if (!imported.problems.empty())
         return kExitDocumentError;
     WriteKksDocument(outName, *imported.groupNames, *imported.participants, DefaultTemplateLines());
@@ -55,14 +53,18 @@ int cli::RunExportCommand(TInvocation& invocation)
     const QCommandLineOption csvOption("csv", "The CSV file to write, or - for standard output.", "OUT.csv");
     parser.addOption(csvOption);
     parser.addPositionalArgument("FILE", "The document (.kks).");
-    if (!ParseArguments(parser, invocation))
+    const std::optional<TSharedOptions> options
+        = ParseArguments(parser, invocation, { { TSharedOption::Force, "Replaces OUT.csv if it exists." } });
+    if (!options)
         return kExitOk;
     const QString fileArgument = RequirePositionals(parser, 1, "one document file").at(0);
     if (!parser.isSet(csvOption))
         throw EUsageError("--csv OUT.csv is required (- for standard output)");
+    const QString target = parser.value(csvOption);
+    if (target != "-")
+        CheckOutputTarget(NativePath(target), { NativePath(fileArgument) }, options->force);
 
     const std::string csv = ExportRegister(ReadKksDocument(NativePath(fileArgument), nullptr));
-    const QString target = parser.value(csvOption);
     if (target == "-") {
         WriteOut(QString::fromStdString(csv));
         return kExitOk;

@@ -1,5 +1,5 @@
-// tinselwick-cli letters FILE --pdf OUT [--test [--seed N]], letters FILE --pdf-dir DIR
-// [--force] [--test [--seed N]] and list FILE --pdf OUT: the letters and the allocation
+// tinselwick-cli letters FILE --pdf OUT [--force] [--test [--seed N]], letters FILE --pdf-dir
+// DIR [--force] [--test [--seed N]] and list FILE --pdf OUT [--force]: the letters and the allocation
 // list of a document, laid out exactly as the desktop program prints them, on A4 sheets
 // of PDF files at 600 dpi. The document is only read.
 
@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <sys/resource.h>
 
 namespace cli {
 namespace {
@@ -43,9 +44,7 @@ namespace {
         const QString out = options.pdf.value_or(QString());
         if (out.isEmpty())
             throw EUsageError("Name the PDF file to write with --pdf OUT");
-        std::error_code ignored;
-        if (std::filesystem::equivalent(NativePath(out), document, ignored))
-            throw EUsageError("The PDF file would replace the document " + document);
+        CheckOutputTarget(NativePath(out), { document }, options.force);
         return out;
     }
 
@@ -68,15 +67,23 @@ namespace {
         return std::filesystem::equivalent(a, b, ignored);
     }
 
+    /// As many files open at once as the system lets this process have: a run of letters
+    /// holds every new letter open, unnamed, until all of them are complete.
+    void AllowEveryOpenFile()
+    {
+        rlimit limit {};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+            limit.rlim_cur = limit.rlim_max;
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+    }
+
     /// The folder for --pdf-dir, checked against the options it does not go with.
     QString RequirePdfFolder(
         const QCommandLineParser& parser, const QCommandLineOption& pdfDir, const TSharedOptions& options)
     {
-        if (!parser.isSet(pdfDir)) {
-            if (options.force)
-                throw EUsageError("--force goes with --pdf-dir only");
+        if (!parser.isSet(pdfDir))
             return QString();
-        }
         if (options.pdf)
             throw EUsageError("Write either one PDF file (--pdf) or a folder of them (--pdf-dir)");
         if (parser.value(pdfDir).isEmpty())
@@ -99,7 +106,7 @@ namespace {
             if (file.Giver->Taker == nullptr)
                 withoutTaker << Display(file.Giver->SpacedName());
             else if (SameFile(file.Path, documentName))
-                throw EUsageError("A letter would replace the document " + documentName);
+                throw EUsageError(SameFileMessage(file.Path, documentName));
             else
                 files.push_back(std::move(file));
         }
@@ -111,6 +118,7 @@ namespace {
             throw std::runtime_error(message);
         }
         if (!files.empty()) {
+            AllowEveryOpenFile();
             const auto application = StartPrinting(invocation);
             WriteLetterFiles(NativePath(dir), files, *document.Participants, lines, kPdfDotsPerInch);
         }
@@ -151,7 +159,8 @@ int RunLettersCommand(TInvocation& invocation)
     parser.addOptions({ pdfDir, test });
     parser.addPositionalArgument("FILE", "The document (.kks) whose letters to print.");
     const std::optional<TSharedOptions> options = ParseArguments(parser, invocation,
-        { { TSharedOption::Pdf, kPdfHelp }, { TSharedOption::Force, "Replaces files that exist already in DIR." },
+        { { TSharedOption::Pdf, kPdfHelp },
+            { TSharedOption::Force, "Replaces OUT, or the files in DIR, that exist already." },
             { TSharedOption::Seed, "Starts the random source at N (with --test), for a repeatable draw." } });
     if (!options)
         return kExitOk;
@@ -201,8 +210,8 @@ int RunListCommand(TInvocation& invocation)
     QCommandLineParser parser;
     parser.setApplicationDescription("Prints the allocation list (every giver with taker and groups) to a PDF file.");
     parser.addPositionalArgument("FILE", "The document (.kks) whose allocation to print.");
-    const std::optional<TSharedOptions> options
-        = ParseArguments(parser, invocation, { { TSharedOption::Pdf, kPdfHelp } });
+    const std::optional<TSharedOptions> options = ParseArguments(parser, invocation,
+        { { TSharedOption::Pdf, kPdfHelp }, { TSharedOption::Force, "Replaces OUT if it exists." } });
     if (!options)
         return kExitOk;
     const std::string fileName = NativePath(RequirePositionals(parser, 1, "one document file").at(0));

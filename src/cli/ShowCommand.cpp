@@ -3,6 +3,7 @@
 
 #include "cli/CliCommand.h"
 #include "platform/PosixFile.h"
+#include "platform/Windows1252.h"
 #include "register/CCUser.h"
 #include "register/KksDocument.h"
 
@@ -46,11 +47,33 @@ namespace {
         return text;
     }
 
+    /// The JSON writer escapes C0 controls but leaves DEL and C1 ones (U+0080-U+009F) as
+    /// they are, and a terminal acts on those too. Outside strings JSON is plain ASCII, so
+    /// every such character is in a string, where \u00XX stands for it exactly.
+    QString WithC1Escaped(const QString& json)
+    {
+        QString escaped;
+        escaped.reserve(json.size());
+        for (const QChar c : json) {
+            if (c.unicode() >= 0x7F && c.unicode() <= 0x9F)
+                escaped += QString("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
+            else
+                escaped += c;
+        }
+        return escaped;
+    }
+
+    /// A document's text as it is, for the JSON writer.
+    QString Value(const std::string& windows1252)
+    {
+        return platform::FromWindows1252(windows1252);
+    }
+
     QString ShowAsJson(const TKksDocument& document)
     {
         QJsonArray groups;
         for (int i = 0; i < document.GroupNames->Count(); ++i)
-            groups.append(Display(document.GroupNames->Strings(i)));
+            groups.append(Value(document.GroupNames->Strings(i)));
 
         QJsonArray participants;
         const TStringList& list = *document.Participants;
@@ -63,24 +86,24 @@ namespace {
         for (int i = 0; i < list.Count(); ++i) {
             const TCCUser* user = UserAt(list, i);
             QJsonObject participant;
-            participant["key"] = Display(list.Strings(i));
-            participant["first"] = Display(user->FirstName);
-            participant["last"] = Display(user->LastName);
+            participant["key"] = Value(list.Strings(i));
+            participant["first"] = Value(user->FirstName);
+            participant["last"] = Value(user->LastName);
             participant["group"] = static_cast<qint64>(user->GroupNo);
             participant["taker"]
-                = user->Taker != nullptr ? QJsonValue(Display(list.Strings(entryOf.at(user->Taker)))) : QJsonValue();
+                = user->Taker != nullptr ? QJsonValue(Value(list.Strings(entryOf.at(user->Taker)))) : QJsonValue();
             participants.append(participant);
         }
 
         QJsonArray lines;
         for (const std::string& line : document.TemplateLines)
-            lines.append(Display(line));
+            lines.append(Value(line));
 
         QJsonObject root;
         root["groups"] = groups;
         root["participants"] = participants;
         root["template"] = lines;
-        return QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
+        return WithC1Escaped(QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented)));
     }
 
 } // namespace

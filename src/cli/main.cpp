@@ -21,6 +21,8 @@
 #include "cli/CliCommand.h"
 #include "persist/KelPermObjFileStm.h"
 #include "platform/DebugOutput.h"
+#include "platform/TemporaryNames.h"
+#include "platform/Windows1252.h"
 #include "register/PersistenceStartup.h"
 
 #include <QFile>
@@ -50,11 +52,14 @@ const TCommand kCommands[] = {
         "                                          ... avoiding last year's takers and listed pairs,\n"
         "                                          in one circle; saves nothing if no such draw exists",
         cli::RunDrawCommand },
-    { "letters", "letters FILE --pdf OUT [--test --seed N] one letter per participant (or a test letter)",
+    { "letters",
+        "letters FILE --pdf OUT [--test --seed N] one letter per participant (or a test letter)\n"
+        "  letters FILE --pdf-dir DIR [--test --seed N]\n"
+        "                                          ... a PDF file per giver, named after the giver",
         cli::RunLettersCommand },
     { "list", "list FILE --pdf OUT                     the allocation list (more pages for a long one)",
         cli::RunListCommand },
-    { "import", "import PEOPLE.csv --output OUT [--force] a document from a CSV participant list",
+    { "import", "import PEOPLE.csv --output OUT           a document from a CSV participant list",
         cli::RunImportCommand },
     { "export", "export FILE --csv OUT.csv|-             the participants and their takers as CSV",
         cli::RunExportCommand },
@@ -65,6 +70,8 @@ QString Usage()
     QString text = "Usage: tinselwick-cli COMMAND [options] ...\n\nCommands:\n";
     for (const TCommand& command : kCommands)
         text += QString("  ") + command.synopsis + "\n";
+    text += "\nA command that writes a file replaces one that exists only with --force, and never a file\n"
+            "it reads.\n";
     text += "\nOptions:\n  -h, --help     Shows this help.\n  -v, --version  Shows the version.\n";
     text += "\n'tinselwick-cli COMMAND --help' describes a command's options.\n";
     return text;
@@ -93,7 +100,8 @@ QString ErrorText(const std::string& message, int argc, char** argv)
                 path = &p;
             }
         }
-        text += cli::Display(message.substr(done, at - done));
+        // The tool's own messages have line breaks; a document's texts in them are escaped.
+        text += cli::Escaped(platform::FromWindows1252(message.substr(done, at - done)), true);
         if (path == nullptr)
             break;
         text += QFile::decodeName(QByteArray::fromStdString(*path));
@@ -144,10 +152,21 @@ int Run(int& argc, char** argv)
 
 } // namespace
 
+/// The toolkit's own warnings ("XDG_RUNTIME_DIR not set", a missing font) are about the
+/// machine, not the command: a tool's standard error is for what the user can act on.
+void DropToolkitMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtFatalMsg)
+        return;
+    cli::WriteErr(message + "\n"); // Qt ends the process after this
+}
+
 int main(int argc, char** argv)
 {
     // Debug lines are for a debugger, never for the user of a command-line tool.
     platform::ScopedDebugSink quiet([](const std::string&) {});
+    qInstallMessageHandler(DropToolkitMessages);
+    platform::RemoveTemporaryFilesOnSignals();
     int exitCode = cli::kExitDocumentError;
     try {
         StartPersistenceWithVersion();

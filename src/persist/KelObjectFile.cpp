@@ -324,6 +324,9 @@ void TKelObjectFile::ReadHeaderAndClassTable(TOpenMode mode)
     ReadsRefs = !IsCreateMode(mode);
     classTable_.clear();
     TablePos = stream_.ReadU32("the class table position");
+    if (TablePos > kMaxFileSize)
+        throw EInvalidPersistentFileAction("Damaged file: the class table position " + std::to_string(TablePos)
+            + " lies past the format's limit of " + std::to_string(kMaxFileSize) + " bytes");
     if (TablePos != 0) {
         stream_.Seek(TablePos);
         TStringList names(true);

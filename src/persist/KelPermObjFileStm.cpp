@@ -232,6 +232,11 @@ void TKelPersistFileObject::WriteAnsiString(TStream& stream, std::string_view he
 
 std::string TKelPersistFileObject::ReadAnsiString(TStream& stream)
 {
+    return ReadAnsiString(stream, kelformat::kMaxAnsiStringLength, {});
+}
+
+std::string TKelPersistFileObject::ReadAnsiString(TStream& stream, std::int64_t maxLength, std::string_view what)
+{
     const std::uint16_t marker = stream.ReadU16("a string's marker");
     const std::int32_t length = stream.ReadI32("a string's length");
     if (marker != kelformat::kAnsiStringMarker) {
@@ -241,6 +246,11 @@ std::string TKelPersistFileObject::ReadAnsiString(TStream& stream)
     }
     if (length > kelformat::kMaxAnsiStringLength)
         throw EInvalidPersistentFileAction("OverLength Ansi String on File");
+    // Counting on the bytes that remain is not enough: a sparse file's holes are real bytes.
+    if (length > maxLength)
+        throw EInvalidPersistentFileAction("Damaged file: " + std::string(what) + " at offset "
+            + std::to_string(stream.Position() - 4) + " claims " + std::to_string(length) + " bytes, but holds at most "
+            + std::to_string(maxLength));
     if (length <= 0)
         return {};
     stream.CheckAvailable(static_cast<std::uint64_t>(length), "a string");

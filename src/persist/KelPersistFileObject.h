@@ -41,6 +41,9 @@ public:
     /// The long string of `head` directly followed by `tail`, without joining them first.
     static void WriteAnsiString(TStream& stream, std::string_view head, std::string_view tail);
     static std::string ReadAnsiString(TStream& stream);
+    /// The same for a string the format holds at most `maxLength` bytes of (`what` names it):
+    /// a longer one is refused as damaged before anything is read or allocated for it.
+    static std::string ReadAnsiString(TStream& stream, std::int64_t maxLength, std::string_view what);
 
     std::uint16_t Version = 0;
     TObject* Owner = nullptr;

@@ -44,6 +44,8 @@ public:
     static TPosixFile Adopt(int descriptor, const std::string& path, TShareMode share);
 
     bool IsOpen() const { return fd_ >= 0; }
+    /// The open descriptor, for calls this class does not make itself; -1 when closed.
+    int Descriptor() const { return fd_; }
     const std::string& Path() const { return path_; }
 
     /// Reads up to n bytes at the offset; fewer only at the end of the file.

@@ -2,6 +2,7 @@
 
 #include "persist/AnsiText.h"
 #include "persist/BlockPool.h"
+#include "persist/KelFileFormat.h"
 #include "persist/StringListIndex.h"
 
 #include <algorithm>
@@ -147,7 +148,8 @@ void TCCUser::ReadFromStream(TStream& stream)
     ReadName(stream, FirstName, "a participant's first name");
     ReadName(stream, LastName, "a participant's last name");
     GroupNo = stream.ReadI32("a participant's group number");
-    TakerNameOnFile = ReadAnsiString(stream);
+    // The taker's key is an entry text of the participants list, at most 255 bytes.
+    TakerNameOnFile = ReadAnsiString(stream, static_cast<std::int64_t>(kelformat::kMaxEntryText), "a taker's key");
     Taker = nullptr;
     Giver = nullptr;
 }

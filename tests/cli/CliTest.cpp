@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace testsupport;
 
@@ -22,6 +25,11 @@ protected:
     TCliRun Run(const std::vector<std::string>& arguments) { return RunCli(arguments, dir.Path().string()); }
     TTempDir dir;
 };
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    WriteFileBytes(path, Bytes(text.begin(), text.end()));
+}
 
 TEST_F(Cli, ShowPrintsTheDocumentReadably)
 {
@@ -96,7 +104,7 @@ TEST_F(Cli, ErrorsGoToStandardErrorWithTheirExitCode)
         { { "show", notOurs }, 1, "File Open Failed::File is Not of Acceptable Type::" + notOurs + "\n" },
         { { "show", "--json", incomplete }, 1, "File " + incomplete + " incomplete\n" },
         { { "show", pipe }, 1, "File Open Failed::Cannot open the file: it is a named pipe::" + pipe + "\n" },
-        { { "draw", golden, "--output", pipe }, 1,
+        { { "draw", golden, "--output", pipe, "--force" }, 1,
             "File Open Failed::Cannot open the file: it is a named pipe::" + pipe + "\n" },
         { { "import", dir / "missing.csv", "--output", dir / "new.kks" }, 1,
             "Cannot read " + dir / "missing.csv" + ": Cannot open the file: No such file or directory\n" },
@@ -143,12 +151,11 @@ TEST_F(Cli, WrongCommandLinesAreRefusedWithStatusTwoBeforeAnyFileIsTouched)
         { { "list", doc, "--pdf", pdf, "--test" }, "tinselwick-cli list: Unknown option 'test'.\n" },
         { { "letters", doc, "--pdf", pdf, "--pdf-dir", dir / "d" },
             "tinselwick-cli letters: Write either one PDF file (--pdf) or a folder of them (--pdf-dir)\n" },
-        { { "letters", doc, "--pdf", pdf, "--force" }, "tinselwick-cli letters: --force goes with --pdf-dir only\n" },
         { { "import", doc }, "tinselwick-cli import: --output OUT is required: the document to write\n" },
         { { "import", doc, "--output" }, "tinselwick-cli import: Missing value after '--output'.\n" },
         { { "export", doc }, "tinselwick-cli export: --csv OUT.csv is required (- for standard output)\n" },
         { { "list", doc, "--pdf", dir / "./doc.kks" },
-            "tinselwick-cli list: The PDF file would replace the document " + doc },
+            "tinselwick-cli list: Not written: " + dir / "./doc.kks" + " is " + doc + ", which the command reads" },
     };
     const Bytes before = ReadFileBytes(doc);
     for (const auto& [arguments, err] : cases) {
@@ -160,6 +167,100 @@ TEST_F(Cli, WrongCommandLinesAreRefusedWithStatusTwoBeforeAnyFileIsTouched)
     }
     EXPECT_EQ(ReadFileBytes(doc), before);
     EXPECT_EQ(dir.Entries(), std::vector<std::string> { "doc.kks" });
+    EXPECT_NE(Run({ "--help" }).out.find("\n  letters FILE --pdf-dir DIR"), std::string::npos);
+}
+
+// Every command that writes a file: never one it reads, whatever name leads to it, and any
+// other existing file only with --force.
+TEST_F(Cli, WritingCommandsReplaceAFileOnlyWithForceAndNeverOneTheyRead)
+{
+    const std::string doc = dir / "doc.kks", csv = dir / "people.csv", pairs = dir / "pairs.csv", old = dir / "old";
+    WriteFileBytes(doc, ReadFileBytes(TestDataPath("two-participants-exchange.kks")));
+    WriteText(csv, "first,last,group\nann,lee,x\nbob,kay,y\n");
+    WriteText(pairs, "giver,taker\n");
+    WriteText(old, "old");
+    std::filesystem::create_symlink(doc, dir / "link.kks");
+    std::filesystem::create_hard_link(pairs, dir / "hard.csv");
+    // Each command with what it reads, the option naming the file it writes, and one of its
+    // inputs by another name.
+    const std::pair<std::vector<std::string>, std::string> commands[] = {
+        { { "export", doc, "--csv" }, dir / "link.kks" },
+        { { "draw", doc, "--exclude", pairs, "--seed", "1", "--output" }, dir / "hard.csv" },
+        { { "list", doc, "--pdf" }, doc },
+        { { "letters", doc, "--pdf" }, dir / "link.kks" },
+        { { "import", csv, "--output" }, csv },
+    };
+    const Bytes before = ReadFileBytes(doc);
+    for (const auto& [command, input] : commands) {
+        const std::string refused = "tinselwick-cli " + command[0] + ": Not written: ";
+        const std::string exists = old + " exists already (--force replaces it)\n";
+        for (const auto& [target, force, exitCode, err] : { std::tuple { input, true, 2, refused },
+                 std::tuple { old, false, 1, exists }, std::tuple { old, true, 0, std::string() } }) {
+            std::vector<std::string> arguments = command;
+            arguments.push_back(target);
+            if (force)
+                arguments.push_back("--force");
+            SCOPED_TRACE(command[0] + " " + target);
+            const TCliRun run = Run(arguments);
+            EXPECT_EQ(run.exitCode, exitCode) << run.err;
+            EXPECT_EQ(run.err.substr(0, err.size()), err);
+            EXPECT_EQ(ReadFileBytes(doc), before);
+        }
+        WriteText(old, "old");
+    }
+    EXPECT_EQ(ReadText(pairs), "giver,taker\n");
+}
+
+// A sparse document of 2 GB (12 KB on disk) claims a taker key of a gigabyte, which its
+// holes could hold: refused before anything is allocated for it.
+TEST_F(Cli, ASparseDocumentClaimingAGigabyteIsRefusedWithoutTheMemory)
+{
+    const std::string golden = TestDataPath("two-participants-exchange.kks"), sparse = dir / "sparse.kks";
+    ASSERT_EQ(0, Run({ "show", golden }).exitCode);
+    rusage children {};
+    ::getrusage(RUSAGE_CHILDREN, &children);
+    const long baselineKb = children.ru_maxrss;
+    Bytes bytes = ReadFileBytes(golden);
+    const Bytes gigabyte { 0x00, 0xCA, 0x9A, 0x3B };
+    std::copy(gigabyte.begin(), gigabyte.end(), bytes.begin() + 105); // the first taker key's length
+    WriteFileBytes(sparse, bytes);
+    std::filesystem::resize_file(sparse, std::uintmax_t(2) << 30);
+    EXPECT_EQ(Run({ "show", sparse }).err,
+        "Damaged file: a taker's key at offset 105 claims 1000000000 bytes, but holds at most 255\n");
+    ::getrusage(RUSAGE_CHILDREN, &children);
+    EXPECT_LT(children.ru_maxrss - baselineKb, 50 * 1024) << "KB more than showing a small document";
+}
+
+// Texts from files reach the terminal with their control characters escaped: a crafted
+// document or list cannot colour, retitle or clear it. JSON keeps the values exact.
+TEST_F(Cli, ControlCharactersFromFilesReachTheTerminalEscaped)
+{
+    TRegister r;
+    r.groups.Add("\x1b[31mRED");
+    r.Add("ANN", "LEE", 0);
+    r.Add("BOB\x9D", "KAY", 0); // a byte the code page leaves unassigned: U+009D
+    r.templateLines = { "Dear [M]\x07" };
+    const std::string doc = dir / "crafted.kks", pairs = dir / "pairs.csv";
+    WriteKksDocument(doc, r.groups, r.participants, r.templateLines);
+    WriteText(pairs, "giver,taker\nANN LEE,\x1b]0;PWNED\x07\n");
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        { { "show", doc }, "  1  \\x1b[31mRED\n" },
+        { { "show", doc }, "  BOB\\x9d KAY  (group 1 \\x1b[31mRED)" },
+        { { "show", doc }, "  Dear [M]\\x07\n" },
+        { { "show", "--json", doc }, "\"BOB\\u009d\"" },
+        { { "draw", doc, "--exclude", pairs }, "nobody is called \"\\x1b]0;PWNED\\x07\"" },
+        { { "draw", doc, "--one-circle" }, "group \\x1b[31mRED holds" },
+    };
+    for (const auto& [arguments, shown] : cases) {
+        SCOPED_TRACE(arguments[0] + " " + arguments[1]);
+        const TCliRun run = Run(arguments);
+        EXPECT_NE((run.out + run.err).find(shown), std::string::npos) << run.out << run.err;
+        EXPECT_EQ((run.out + run.err).find_first_of("\x1b\x07"), std::string::npos);
+    }
+    const QJsonObject json
+        = QJsonDocument::fromJson(QByteArray::fromStdString(Run({ "show", "--json", doc }).out)).object();
+    EXPECT_EQ(json["groups"].toArray()[0].toString(), QString("\x1b[31mRED"));
+    EXPECT_EQ(json["participants"].toArray()[1].toObject()["first"].toString(), QString("BOB") + QChar(0x9D));
 }
 
 TEST_F(Cli, ShowOnlyReadsAndCoexistsWithAnotherReader)

@@ -60,7 +60,7 @@ TEST_F(ExchangeCommands, ImportRefusesEveryBadLineAndAnExistingDocumentWritingNo
     Write("out.kks", "keep me");
     const TCliRun refused = Run({ "import", good, "--output", kks });
     EXPECT_EQ(1, refused.exitCode);
-    EXPECT_EQ(kks + " exists already; --force replaces it\n", refused.err);
+    EXPECT_EQ(kks + " exists already (--force replaces it)\n", refused.err);
     EXPECT_EQ("keep me", ReadText(kks));
     EXPECT_EQ(0, Run({ "import", good, "--output", kks, "--force" }).exitCode);
     EXPECT_EQ(2, ReadKksDocument(kks, nullptr).Participants->Count());

@@ -3,14 +3,18 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/DebugOutput.h"
+#include "platform/TemporaryNames.h"
 #include "support/FileFaults.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace platform;
 using namespace testsupport;
@@ -19,10 +23,11 @@ namespace fs = std::filesystem;
 namespace {
 
 /// Replaces `target` as every writer of the program does; "" or the error's message.
-std::string Save(const std::string& target, const std::string& text, bool commit = true)
+std::string Save(
+    const std::string& target, const std::string& text, bool commit = true, TLinkRule links = TLinkRule::Follow)
 {
     return MessageOf<EPlatformError>([&] {
-        TAtomicFile file(target, TTargetHold::Exclusive);
+        TAtomicFile file(target, TTargetHold::Exclusive, links);
         TPosixFile out = file.TakeFile();
         out.WriteAt(0, text.data(), text.size());
         out.Close();
@@ -110,6 +115,75 @@ TEST(AtomicFile, AnyNameTheFolderTakesIsReplacedWholeOrNotAtAll)
     EXPECT_EQ(fs::status(dir / longest).permissions(), kept);
     EXPECT_EQ(notes.size(), permissions.Active() ? 1u : 0u) << "a developer hears of the folder";
     fs::permissions(dir.Path(), fs::perms::owner_all);
+}
+
+TEST(AtomicFile, ANameTheUserGaveIsFollowedAndALinkInAFolderOfLettersIsReplaced)
+{
+    const TTempDir dir;
+    fs::create_directory(dir / "real");
+    WriteFileBytes(dir / "real/c.pdf", { 'o', 'l', 'd' });
+    // Saved by root, a file of somebody else's stays theirs; anyone else keeps what they may.
+    WriteFileBytes(dir / "real/a.kks", {});
+    const uid_t owner = ::geteuid() == 0 ? 65534 : ::geteuid();
+    ASSERT_EQ(::chown((dir / "real/a.kks").c_str(), owner, owner == 65534 ? 65534 : ::getegid()), 0);
+    ::chmod((dir / "real/a.kks").c_str(), 02640);
+    const struct {
+        const char* name;
+        std::string leadsTo;
+        TLinkRule rule;
+        std::string saved; // where the new text lands
+    } cases[] = {
+        { "abs.kks", dir / "real/a.kks", TLinkRule::Follow, dir / "real/a.kks" },
+        { "chain.kks", "abs.kks", TLinkRule::Follow, dir / "real/a.kks" },
+        { "nowhere.kks", "real/b.kks", TLinkRule::Follow, dir / "real/b.kks" },
+        { "c.pdf", "real/c.pdf", TLinkRule::ReplaceLink, dir / "c.pdf" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::create_symlink(c.leadsTo, dir / c.name);
+        EXPECT_EQ(Save(dir / c.name, c.name, true, c.rule), "");
+        EXPECT_EQ(Text(c.saved), c.name);
+        EXPECT_EQ(fs::is_symlink(dir / c.name), c.rule == TLinkRule::Follow);
+    }
+    EXPECT_EQ(Text(dir / "real/c.pdf"), "old") << "never written through a link it meets";
+    struct stat st { };
+    ASSERT_EQ(::stat((dir / "real/a.kks").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, owner);
+    EXPECT_EQ(st.st_mode & 07777, 02640u);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string> { "abs.kks", "c.pdf", "chain.kks", "nowhere.kks", "real" }));
+}
+
+TEST(AtomicFile, TheNewFileHasNoNameUntilItIsCompleteAndOneAKilledSaveLeftGoes)
+{
+    const TTempDir dir;
+    WriteFileBytes(dir / ".tinselwick-new-ABCDEF", { 'x' }); // left by a save that was killed
+    WriteFileBytes(dir / ".tinselwick-new-GHIJKL", { 'y' }); // of a save still under way
+    const TPosixFile alive = TPosixFile::OpenExisting(dir / ".tinselwick-new-GHIJKL", false, TShareMode::Exclusive);
+    TAtomicFile file(dir / "a.kks", TTargetHold::Exclusive);
+    WriteFileBytes(file.TemporaryPath(), { '%', 'P' }); // as a writer that opens a file by name
+    EXPECT_EQ(dir.Entries(), std::vector<std::string> { ".tinselwick-new-GHIJKL" });
+    file.Commit();
+    EXPECT_EQ(Text(dir / "a.kks"), "%P");
+}
+
+// A signal that ends a tool takes the registered names with it, and leaves the others.
+TEST(AtomicFile, SignalsThatEndTheToolRemoveItsTemporaryNames)
+{
+    const TTempDir dir;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        RemoveTemporaryFilesOnSignals();
+        WriteFileBytes(dir / "temporary", {});
+        WriteFileBytes(dir / "kept", {});
+        RegisterTemporaryName(dir / "temporary");
+        ForgetTemporaryName(RegisterTemporaryName(dir / "kept"));
+        ::raise(SIGTERM);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(dir.Entries(), std::vector<std::string> { "kept" });
 }
 
 } // namespace

@@ -200,12 +200,63 @@ TEST_F(PrintCommands, PdfDirWritesEachGiversPageUnderTheirNameAndNeverHalfARun)
     EXPECT_EQ(Cli({ "letters", document, "--pdf-dir", folder.string(), "--force" }).exitCode, 3);
     EXPECT_EQ(Listed(folder), written);
 
-    // A folder in the way of the last file fails the run after the others were written:
-    // they go again, and no staged file is left.
+    // A folder in the way of the last file fails the run: the earlier letters stay as they
+    // were, and no staged file is left.
     const fs::path blocked = dir.Path() / "blocked";
+    fs::copy(folder, blocked);
+    fs::remove(blocked / "ann smith (2).pdf");
     fs::create_directories(blocked / "ann smith (2).pdf");
-    EXPECT_EQ(Cli({ "letters", document, "--pdf-dir", blocked.string(), "--force" }).exitCode, 1);
-    EXPECT_EQ(Listed(blocked), std::vector<std::string> { "ann smith (2).pdf" });
+    run = Cli({ "letters", document, "--pdf-dir", blocked.string(), "--force" });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("it is a folder. The earlier letters are unchanged.\n"), std::string::npos) << run.err;
+    EXPECT_EQ(Listed(blocked), written);
+    for (const std::string& name : { names[0], names[1], names[2] })
+        EXPECT_EQ(ReadFileBytes((blocked / name).string()), ReadFileBytes((folder / name).string())) << name;
+}
+
+// What a failed print says, and what it leaves: the earlier files as they were, and on
+// standard error nothing of the toolkit's own.
+TEST_F(PrintCommands, AFailedPrintSaysWhyAndLeavesTheEarlierFilesAsTheyWere)
+{
+    const std::string document = WriteEvening();
+    const fs::path folder = dir.Path() / "letters";
+    const std::string list = PathOf("list.pdf");
+    ASSERT_EQ(Cli({ "letters", document, "--pdf-dir", folder.string() }).exitCode, 0);
+    ASSERT_EQ(Cli({ "list", document, "--pdf", list }).exitCode, 0);
+    const Bytes earlier = ReadFileBytes((folder / "CY OH.pdf").string()), earlierList = ReadFileBytes(list);
+    fs::create_directories(dir.Path() / "locked");
+    fs::permissions(dir.Path() / "locked", fs::perms::none);
+    const std::string env = "env -u DISPLAY -u XDG_RUNTIME_DIR -u QT_QPA_PLATFORM";
+    const std::string full = "ulimit -f 2; " + env; // 1 KB: less than any PDF
+    // As root, permission bits bind only without the override.
+    const std::string locked = (::geteuid() == 0 ? "setpriv --bounding-set=-dac_override,-dac_read_search " : "") + env;
+    const std::string tiny = "unshare --mount sh -c 'mount -t tmpfs -o size=4k tmpfs \"$0\" && exec \"$@\"' "
+        + ShellQuoted(PathOf("tiny")) + " " + env;
+    fs::create_directories(dir.Path() / "tiny");
+    const bool tinyDisk = std::system("unshare --mount true 2>/dev/null") == 0;
+    const struct {
+        std::string prefix;
+        std::vector<std::string> arguments;
+        std::string err; // in standard error
+    } cases[] = {
+        { full, { "letters", document, "--pdf-dir", folder.string(), "--force" },
+            "File too large. The earlier letters are unchanged.\n" },
+        { full, { "list", document, "--pdf", list, "--force" }, "File too large. The earlier file is unchanged.\n" },
+        { tinyDisk ? tiny : full, { "list", document, "--pdf", PathOf("tiny/list.pdf") },
+            tinyDisk ? "No space left on device.\n" : "File too large.\n" },
+        { locked, { "letters", document, "--pdf-dir", PathOf("locked/letters") }, ": Permission denied\n" },
+        { env, { "letters", document, "--pdf-dir", PathOf(std::string(300, 'x')) }, ": File name too long\n" },
+        { env, { "list", document, "--pdf", PathOf("quiet.pdf") }, "" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.prefix + " " + c.arguments.back());
+        const TCliRun run = RunCli(c.arguments, dir.Path().string(), c.prefix);
+        EXPECT_EQ(run.exitCode, c.err.empty() ? 0 : 1) << run.err;
+        EXPECT_TRUE(c.err.empty() ? run.err.empty() : run.err.ends_with(c.err)) << run.err;
+        EXPECT_EQ(ReadFileBytes((folder / "CY OH.pdf").string()), earlier);
+        EXPECT_EQ(ReadFileBytes(list), earlierList);
+    }
+    fs::permissions(dir.Path() / "locked", fs::perms::owner_all);
 }
 
 } // namespace

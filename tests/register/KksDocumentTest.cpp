@@ -6,13 +6,24 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <random>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace testsupport;
 
 namespace {
 
 const std::string kGolden = "two-participants-exchange.kks";
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 
 class KksDocument : public TRegisterTest {
 protected:
@@ -204,8 +215,15 @@ TEST_F(KksDocument, DamagedDocumentsRaiseTheirMessages)
         { "group list end marker", Patched(20, { 0, 0 }), "Mis Constructed AnsiString End Reg No= 0" },
         { "taker string marker", Patched(103, { 0, 0 }), "Invalid Ansi String on File" },
         { "taker string over a billion", Patched(105, { 0x01, 0xCA, 0x9A, 0x3B }), "OverLength Ansi String on File" },
-        { "taker string longer than the file", Patched(105, { 0x00, 0xE9, 0xA4, 0x35 }),
-            "Damaged file: a string at offset 109 claims 900000000 bytes, but only 130 remain" },
+        { "taker string longer than the file", Patched(105, { 200, 0, 0, 0 }),
+            "Damaged file: a string at offset 109 claims 200 bytes, but only 130 remain" },
+        // Lengths no file of the format holds, refused before a byte is read: a sparse file's
+        // holes would let them pass any test against the bytes that remain.
+        { "taker key over 255 bytes", Patched(105, { 0x00, 0x01, 0, 0 }),
+            "Damaged file: a taker's key at offset 105 claims 256 bytes, but holds at most 255" },
+        { "class table past 2 GB", Patched(4, { 0, 0, 0, 0x80 }),
+            "File Open Failed::Damaged file: the class table position 2147483648 lies past the format's limit of "
+            "2147483647 bytes::memory" },
         { "participant without a record", WriteBytes(withoutRecord),
             "Damaged file: participant 1 (GHOST) has no participant record" },
         { "not an object file", Bytes(golden.begin() + 8, golden.end()),
@@ -325,6 +343,54 @@ TEST_F(KksDocument, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
         ASSERT_EQ(before, ReadFileBytes(path)) << k;
         ASSERT_EQ((std::vector<std::string> { "party.kks" }), dir.Entries()) << k;
     }
+}
+
+// Saves of a large register killed at random moments, as kill -9 would end them: the
+// document on disk stays whole, and no temporary file is left but, from the instant
+// between naming the complete new file and renaming it, that file, which the next save
+// takes away.
+TEST_F(KksDocument, ASaveKilledAtAnyMomentLeavesTheDocumentWholeAndNoTemporaryFile)
+{
+    TRegister r;
+    r.groups.Add("A");
+    r.groups.Add("B");
+    for (int i = 0; i < 30000; ++i)
+        r.Add("P" + std::to_string(i), "Q", i % 2);
+    // In memory where there is some: a kill waits for the disk to finish a flush.
+    const TTempDir folder(
+        std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path());
+    const std::string path = folder / "office.kks";
+    const auto save = [&] { WriteKksDocument(path, r.groups, r.participants, r.templateLines); };
+    save();
+    const auto started = std::chrono::steady_clock::now();
+    save();
+    const auto span = std::chrono::steady_clock::now() - started;
+    const Bytes whole = ReadFileBytes(path);
+    const int kills = kSanitized ? 50 : 200; // a sanitized save takes several times as long
+    std::mt19937 random(21);
+    for (int k = 0; k < kills; ++k) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0)
+            [&]() noexcept {
+                for (;;)
+                    save();
+            }(); // never back into the test, whatever happens
+        std::this_thread::sleep_for(span * std::uniform_real_distribution<>(0.0, 1.0)(random));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the saves went on until the kill";
+        ASSERT_EQ(whole, ReadFileBytes(path)) << k;
+        for (const std::string& name : folder.Entries()) {
+            if (name == "office.kks")
+                continue;
+            ASSERT_TRUE(name.starts_with(".tinselwick-new-")) << name;
+            ASSERT_EQ(whole, ReadFileBytes(folder / name)) << name;
+        }
+    }
+    save();
+    EXPECT_EQ(folder.Entries(), std::vector<std::string> { "office.kks" });
 }
 
 TEST_F(KksDocument, ASaveReplacesTheFileAndKeepsItsPermissions)

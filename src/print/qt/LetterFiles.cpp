@@ -1,5 +1,6 @@
 #include "print/qt/LetterFiles.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Windows1252.h"
 #include "print/Letters.h"
 #include "print/PrinterService.h"
@@ -12,12 +13,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -43,43 +46,48 @@ void CreateFolder(const std::string& folder)
         throw EPrintError("Cannot create the folder \"" + folder + "\": " + error.message());
 }
 
-/// The files a run has written, removed again unless the run ends well.
-class TWrittenFiles {
-public:
-    TWrittenFiles() = default;
-    TWrittenFiles(const TWrittenFiles&) = delete;
-    TWrittenFiles& operator=(const TWrittenFiles&) = delete;
-    ~TWrittenFiles()
-    {
-        if (!kept_)
-            for (const std::string& path : paths_)
-                ::unlink(path.c_str());
+/// Every letter's temporary file, made before anything is printed, so that a name the
+/// letter cannot take (a folder in the way) fails the run at once.
+std::vector<std::unique_ptr<platform::TAtomicFile>> StageFiles(const std::vector<TLetterFile>& files)
+{
+    std::vector<std::unique_ptr<platform::TAtomicFile>> staged;
+    staged.reserve(files.size());
+    for (const TLetterFile& file : files) {
+        try {
+            staged.push_back(std::make_unique<platform::TAtomicFile>(
+                file.Path, platform::TTargetHold::None, platform::TLinkRule::ReplaceLink));
+        } catch (const std::exception& error) {
+            throw EPrintError("The PDF file " + file.Path + " could not be written: " + error.what() + ".");
+        }
     }
-    void Add(const std::string& path)
-    {
-        const std::lock_guard lock(lock_);
-        paths_.push_back(path);
-    }
-    void Keep() { kept_ = true; }
+    return staged;
+}
 
-private:
-    std::mutex lock_;
-    std::vector<std::string> paths_;
-    bool kept_ = false;
-};
+/// Puts the complete letters in place, one rename each.
+void CommitFiles(const std::vector<TLetterFile>& files, std::vector<std::unique_ptr<platform::TAtomicFile>>& staged)
+{
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        try {
+            staged[i]->Commit();
+        } catch (const std::exception& error) {
+            throw EPrintError("The PDF file " + files[i].Path + " could not be put in place: " + error.what() + ". "
+                + std::to_string(i) + " of the " + std::to_string(files.size())
+                + " letters were in place before it; the others are unchanged.");
+        }
+    }
+}
 
 /// Prints every letter into its file. The letters are independent jobs, and most of a
 /// job's time goes into the PDF writer's embedding of the face, so the jobs are shared
 /// among threads (Qt paints on printers outside the GUI thread). The first letter is
 /// printed here alone: it loads Qt's printer support, whose first use is not guarded
 /// against threads. The first error stops the others and is raised here.
-void PrintAll(const std::vector<TLetterFile>& files, const TStringList& participants,
-    const std::vector<std::string>& templateLines, int dotsPerInch, TWrittenFiles& written)
+void PrintAll(const std::vector<TLetterFile>& files, const std::vector<std::unique_ptr<platform::TAtomicFile>>& staged,
+    const TStringList& participants, const std::vector<std::string>& templateLines, int dotsPerInch)
 {
     const auto print = [&](std::size_t i) {
-        const auto canvas = TQtPrinterCanvas::ForPdf(files[i].Path, dotsPerInch);
+        const auto canvas = TQtPrinterCanvas::ForStagedPdf(*staged[i], files[i].Path, dotsPerInch);
         PrintGiversLetter(*canvas, participants, templateLines, *files[i].Giver);
-        written.Add(files[i].Path);
     };
     if (files.empty())
         return;
@@ -144,10 +152,12 @@ std::vector<std::string> ExistingLetterFiles(const std::vector<TLetterFile>& fil
 {
     std::vector<std::string> existing;
     for (const TLetterFile& file : files) {
-        std::error_code error;
         // A link counts even when it leads nowhere: the letter would replace it.
-        if (std::filesystem::symlink_status(file.Path, error).type() != std::filesystem::file_type::not_found)
+        struct stat st { };
+        if (::lstat(file.Path.c_str(), &st) == 0)
             existing.push_back(file.Path);
+        else if (errno != ENOENT)
+            throw EPrintError("Cannot write the letter " + file.Path + ": " + std::strerror(errno));
     }
     return existing;
 }
@@ -156,7 +166,15 @@ void WriteLetterFiles(const std::string& folder, const std::vector<TLetterFile>&
     const std::vector<std::string>& templateLines, int dotsPerInch)
 {
     CreateFolder(folder);
-    TWrittenFiles written;
-    PrintAll(files, participants, templateLines, dotsPerInch, written);
-    written.Keep();
+    const bool replaces = !ExistingLetterFiles(files).empty();
+    // Every new letter is complete before the first earlier one is replaced.
+    std::vector<std::unique_ptr<platform::TAtomicFile>> staged;
+    try {
+        staged = StageFiles(files);
+        PrintAll(files, staged, participants, templateLines, dotsPerInch);
+    } catch (const std::exception& error) {
+        throw EPrintError(
+            std::string(error.what()) + (replaces ? " The earlier letters are unchanged." : " No letter was written."));
+    }
+    CommitFiles(files, staged);
 }

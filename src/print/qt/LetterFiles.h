@@ -22,12 +22,15 @@ struct TLetterFile {
 /// names met before, letter case ignored, so that the files stay apart on any disk.
 std::vector<TLetterFile> PlanLetterFiles(const TStringList& participants, const std::string& folder);
 
-/// The paths of `files` where something (a file, a folder, a link) exists already.
+/// The paths of `files` where something (a file, a folder, a link) exists already. Raises
+/// EPrintError with the system's reason when a path cannot be looked at (a folder that
+/// may not be entered, a name too long).
 std::vector<std::string> ExistingLetterFiles(const std::vector<TLetterFile>& files);
 
 /// Writes every file as the page the job of all letters prints for its giver, on A4 at
-/// `dotsPerInch`, into `folder` (created when missing), replacing what is there. Each
-/// file is written atomically; when one fails, the files this run has written are
-/// removed again and the error is raised.
+/// `dotsPerInch`, into `folder` (created when missing), replacing what is there, and a
+/// link of that name rather than what it leads to. Every letter is written to a temporary
+/// file first and only when all are complete are they put in place; when one fails,
+/// nothing in the folder has changed and the error, which says so, is raised.
 void WriteLetterFiles(const std::string& folder, const std::vector<TLetterFile>& files, const TStringList& participants,
     const std::vector<std::string>& templateLines, int dotsPerInch);

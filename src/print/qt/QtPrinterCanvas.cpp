@@ -54,6 +54,14 @@ std::unique_ptr<TQtPrinterCanvas> TQtPrinterCanvas::ForPdf(const std::string& pa
     return std::unique_ptr<TQtPrinterCanvas>(new TQtPrinterCanvas(std::move(printer), path, "the PDF file " + path));
 }
 
+std::unique_ptr<TQtPrinterCanvas> TQtPrinterCanvas::ForStagedPdf(
+    platform::TAtomicFile& file, const std::string& path, int dotsPerInch)
+{
+    auto canvas = ForPdf(path, dotsPerInch);
+    canvas->stagedFile_ = &file;
+    return canvas;
+}
+
 TQtPrinterCanvas::TQtPrinterCanvas(
     std::unique_ptr<QPrinter> printer, std::optional<std::string> pdfPath, std::string whereTo)
     : printer_(std::move(printer))
@@ -89,14 +97,15 @@ void TQtPrinterCanvas::BeginDocument()
         throw EPrintError("The print job on " + whereTo_ + " has already been started");
     if (pdfPath_) {
         try {
-            pdfFile_ = std::make_unique<platform::TAtomicFile>(*pdfPath_);
+            if (stagedFile_ == nullptr)
+                pdfFile_ = std::make_unique<platform::TAtomicFile>(*pdfPath_);
         } catch (const std::exception& error) {
             FailPdf(error.what());
         }
-        printer_->setOutputFileName(QFile::decodeName(QByteArray::fromStdString(pdfFile_->TemporaryPath())));
+        printer_->setOutputFileName(QFile::decodeName(QByteArray::fromStdString(PdfFile()->TemporaryPath())));
     }
     if (!painter_.begin(printer_.get())) {
-        if (pdfFile_)
+        if (pdfPath_)
             FailPdf("the PDF writer could not start");
         throw EPrintError("The print job could not be started on " + whereTo_);
     }
@@ -109,7 +118,7 @@ void TQtPrinterCanvas::NewPage()
     RequirePrinting("start a page");
     if (printer_->newPage())
         return;
-    if (pdfFile_)
+    if (pdfPath_)
         FailPdf("a new page could not be stored");
     throw EPrintError("A new page could not be started on " + whereTo_);
 }
@@ -120,13 +129,18 @@ void TQtPrinterCanvas::EndDocument()
     const bool ended = painter_.end();
     state_ = TState::Ended;
     const bool failed = !ended || printer_->printerState() == QPrinter::Error;
-    if (!pdfFile_) {
+    if (!pdfPath_) {
         if (failed)
             throw EPrintError("The print job could not be finished on " + whereTo_);
         return;
     }
-    if (failed || !PdfIsComplete(pdfFile_->TemporaryPath()))
-        FailPdf("the file could not be completed");
+    if (failed || !PdfIsComplete(PdfFile()->TemporaryPath())) {
+        // Qt does not say why a PDF could not be stored: the file system is asked instead.
+        const std::string why = PdfFile()->WriteProblem();
+        FailPdf(why.empty() ? "the file could not be completed" : why);
+    }
+    if (stagedFile_ != nullptr)
+        return;
     try {
         pdfFile_->Commit();
     } catch (const std::exception& error) {
@@ -134,9 +148,14 @@ void TQtPrinterCanvas::EndDocument()
     }
 }
 
+platform::TAtomicFile* TQtPrinterCanvas::PdfFile() const
+{
+    return stagedFile_ != nullptr ? stagedFile_ : pdfFile_.get();
+}
+
 void TQtPrinterCanvas::FailPdf(const std::string& reason)
 {
-    // Qt does not say why a PDF could not be stored; a full disk is the usual reason.
+    // Whether an earlier file stays is for the owner of a staged file to say.
     const bool earlier = pdfFile_ ? pdfFile_->Replaces() : false;
     pdfFile_.reset();
     throw EPrintError("The PDF file " + *pdfPath_ + " could not be written: " + reason

@@ -27,6 +27,10 @@ public:
     /// `dotsPerInch` of 0 takes the printer's high resolution. The file appears (or is
     /// replaced) only when the job ends without error.
     static std::unique_ptr<TQtPrinterCanvas> ForPdf(const std::string& path, int dotsPerInch = 0);
+    /// The same into the temporary file of `file` (its target named `path` in messages),
+    /// which the caller commits, or drops, once its other files are done too.
+    static std::unique_ptr<TQtPrinterCanvas> ForStagedPdf(
+        platform::TAtomicFile& file, const std::string& path, int dotsPerInch = 0);
 
     ~TQtPrinterCanvas() override;
     TQtPrinterCanvas(const TQtPrinterCanvas&) = delete;
@@ -52,6 +56,8 @@ private:
     TQtPrinterCanvas(std::unique_ptr<QPrinter> printer, std::optional<std::string> pdfPath, std::string whereTo);
 
     const QFontMetrics& Metrics();
+    /// The PDF's temporary file: the canvas's own, or the caller's staged one.
+    platform::TAtomicFile* PdfFile() const;
     void RequirePrinting(const char* what) const;
     /// Ends a job on a PDF file that cannot be written: the temporary file goes, and the
     /// message names the file and says whether an earlier one is still there.
@@ -62,6 +68,7 @@ private:
     // Declared before the printer and the painter so that it is removed only after
     // they have let go of the file.
     std::unique_ptr<platform::TAtomicFile> pdfFile_;
+    platform::TAtomicFile* stagedFile_ = nullptr; // the caller's, with ForStagedPdf
     std::unique_ptr<QPrinter> printer_;
     QPainter painter_;
     QFont font_;
