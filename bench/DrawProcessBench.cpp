@@ -74,8 +74,8 @@ void BM_DrawProcessHouseholds(benchmark::State& state)
     for (auto _ : state) {
         const std::string count = std::to_string(n);
         const std::string seedText = std::to_string(seed++);
-        const TProcessTimes ours = RunProcess(
-            state, { TINSELWICK_CLI, "draw", document, "--seed", seedText, "--output", (folder / "drawn.kks") });
+        const TProcessTimes ours = RunProcess(state,
+            { TINSELWICK_CLI, "draw", document, "--seed", seedText, "--output", (folder / "drawn.kks"), "--force" });
         const TProcessTimes least
             = RunProcess(state, { TINSELWICK_DRAW_BASELINE, document, (folder / "copied.kks"), count, seedText });
         state.SetIterationTime(ours.wallMs * 1e-3);

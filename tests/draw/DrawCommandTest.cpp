@@ -106,7 +106,7 @@ TEST_F(DrawCommand, TheSeedIsTheStartingStateOfTheRandomSource)
 {
     const std::string path = Save("doc.kks", { 0, 0, 1, 1, 2, 2, 0, 1, 2, 2, 1 });
     for (const char* seed : { "0", "12345", "4294967295" }) {
-        ASSERT_EQ(0, Run({ path, "--seed", seed, "--output", dir / "out.kks" }).exitCode);
+        ASSERT_EQ(0, Run({ path, "--seed", seed, "--output", dir / "out.kks", "--force" }).exitCode);
         EXPECT_EQ(DrawnHere(path, static_cast<std::uint32_t>(std::stoull(seed)), TDrawOutcome::Complete),
             TakerIndices(*Read(dir / "out.kks").Participants))
             << seed;
