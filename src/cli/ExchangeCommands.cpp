@@ -17,9 +17,12 @@ int cli::RunImportCommand(TInvocation& invocation)
     parser.setApplicationDescription(
         QString("Makes a document from a CSV participant list (UTF-8). The header names the columns:\n"
                 "first (or first name), last (or last name), and group (or household, or department);\n"
-                "other columns are ignored. Names are cleaned as the window cleans typed names. If any\n"
-                "line is refused, every refused line is listed and nothing is written (exit status %1).")
-            .arg(kExitDocumentError));
+                "other columns are ignored and listed on standard error. Names are cleaned as the window\n"
+                "cleans typed names (one word); every cell so cut is listed on standard error. If any\n"
+                "line is refused, the first %2 refused lines are listed, then how many more, and\n"
+                "nothing is written (exit status %1).")
+            .arg(kExitDocumentError)
+            .arg(TLineProblems::kListed));
     parser.addPositionalArgument("PEOPLE.csv", "The participant list.");
     const std::optional<TSharedOptions> options = ParseArguments(parser, invocation,
         { { TSharedOption::Output, "The document to write." },
@@ -35,15 +38,14 @@ int cli::RunImportCommand(TInvocation& invocation)
         throw std::runtime_error(outName + " exists already; --force replaces it");
 
     const TImportedRegister imported = ImportRegister(ReadWholeFile(NativePath(csvArgument)));
-    for (const TLineProblem& problem : imported.problems)
-        WriteErr(
-            csvArgument + ":" + QString::number(problem.line) + ": " + QString::fromStdString(problem.reason) + "\n");
-    if (!imported.problems.empty())
+    const std::string fileName = csvArgument.toStdString();
+    if (!imported.problems.Empty()) {
+        WriteErr(QString::fromStdString(RefusedLinesReport(fileName, imported.problems)));
         return kExitDocumentError;
+    }
+    WriteErr(QString::fromStdString(ImportNotes(fileName, imported)));
     WriteKksDocument(outName, *imported.groupNames, *imported.participants, DefaultTemplateLines());
-    WriteOut(QString("%1 participants in %2 groups\n")
-                 .arg(imported.participants->Count())
-                 .arg(imported.groupNames->Count()));
+    WriteOut(QString::fromStdString(ImportSummary(imported)));
     return kExitOk;
 }
 
