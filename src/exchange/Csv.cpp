@@ -256,7 +256,9 @@ bool TCsvReader::Next(TCsvRecord& record, std::size_t keep)
 bool TCsvReader::Read(TCsvRecord& record, std::size_t keep, std::size_t giveUpPast)
 {
     TState& s = *state_;
-    record = TCsvRecord();
+    record.line = 0;
+    record.fields.clear(); // keeps its room for the next record
+    record.fieldCount = 0;
     s.record = &record;
     s.keep = keep;
     s.blank = true;
@@ -264,8 +266,9 @@ bool TCsvReader::Read(TCsvRecord& record, std::size_t keep, std::size_t giveUpPa
     while (!s.ended && !s.rest.empty()) {
         // A record ends at the end of a piece, so the line it starts on is known before
         // its first byte is read.
-        const std::size_t end = std::min(s.rest.find_first_of("\r\n"), kPieceLength - 1);
-        const std::size_t length = std::min(end + 1, s.rest.size());
+        const std::string_view window = s.rest.substr(0, kPieceLength);
+        const std::size_t end = window.find_first_of("\r\n");
+        const std::size_t length = end == std::string_view::npos ? window.size() : end + 1;
         const std::string_view piece = s.rest.substr(0, length);
         if (!s.inRecord && !IsLineEndByte(piece.front())) {
             s.inRecord = true;
