@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks that every source file is clang-formatted, builds
 # everything and runs every test twice: in a normal build, then in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer; last, the document fuzzer runs for a
-# minute from its regression inputs.
+# AddressSanitizer and UndefinedBehaviorSanitizer; last, the two fuzzers share a minute:
+# the document reader's from its regression inputs, the CSV import's from its seeds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,5 +37,7 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 (cd build-asan && ctest --output-on-failure -j"$jobs")
 
-echo "== document fuzzer, 60 seconds =="
-bash scripts/fuzz.sh 60
+echo "== document fuzzer, 35 seconds =="
+bash scripts/fuzz.sh 35
+echo "== CSV import fuzzer, 25 seconds =="
+bash scripts/fuzz.sh 25 csv

@@ -17,9 +17,12 @@ int cli::RunImportCommand(TInvocation& invocation)
     parser.setApplicationDescription(
         QString("Makes a document from a CSV participant list (UTF-8). The header names the columns:\n"
                 "first (or first name), last (or last name), and group (or household, or department);\n"
-                "other columns are ignored. Names are cleaned as the window cleans typed names. If any\n"
-                "line is refused, every refused line is listed and nothing is written (exit status %1).")
-            .arg(kExitDocumentError));
+                "other columns are ignored and listed on standard error. Names are cleaned as the window\n"
+                "cleans typed names (one word); every cell so cut is listed on standard error. If any\n"
+                "line is refused, the first %2 refused lines are listed, then how many more, and\n"
+                "nothing is written (exit status %1).")
+            .arg(kExitDocumentError)
+            .arg(TLineProblems::kListed));
     parser.addPositionalArgument("PEOPLE.csv", "The participant list.");
     const std::optional<TSharedOptions> options = ParseArguments(parser, invocation,
         { { TSharedOption::Output, "The document to write." },
@@ -33,15 +36,14 @@ int cli::RunImportCommand(TInvocation& invocation)
     CheckOutputTarget(outName, { NativePath(csvArgument) }, options->force);
 
     const TImportedRegister imported = ImportRegister(ReadWholeFile(NativePath(csvArgument)));
-    for (const TLineProblem& problem : imported.problems)
-        WriteErr(csvArgument + ":" + QString::number(problem.line) + ": "
-            + Escaped(QString::fromStdString(problem.reason)) + "\n");
-    if (!imported.problems.empty())
+    const std::string fileName = csvArgument.toStdString();
+    if (!imported.problems.Empty()) {
+        WriteErr(Escaped(QString::fromStdString(RefusedLinesReport(fileName, imported.problems)), true));
         return kExitDocumentError;
+    }
+    WriteErr(Escaped(QString::fromStdString(ImportNotes(fileName, imported)), true));
     WriteKksDocument(outName, *imported.groupNames, *imported.participants, DefaultTemplateLines());
-    WriteOut(QString("%1 participants in %2 groups\n")
-                 .arg(imported.participants->Count())
-                 .arg(imported.groupNames->Count()));
+    WriteOut(QString::fromStdString(ImportSummary(imported)));
     return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include "register/CCUser.h"
 
 #include <algorithm>
+#include <optional>
 #include <unordered_map>
 
 namespace {
@@ -74,29 +75,38 @@ TExcludedPairs LastYearsPairs(const TStringList& lastYear, const TStringList& pa
 TExcludedPairs ReadExcludedPairs(
     std::string_view csv, const TStringList& participants, std::vector<TLineProblem>& problems)
 {
-    const TCsvText text = ReadCsv(csv);
     TExcludedPairs pairs;
-    const std::vector<std::string> header
-        = text.records.empty() ? std::vector<std::string>() : HeaderNames(text.records.front());
+    const std::optional<std::string_view> text = Utf8CsvText(csv, [&problems](std::int64_t line, std::string reason) {
+        problems.push_back({ line, std::move(reason) });
+    });
+    if (!text)
+        return pairs;
+    TCsvReader reader(*text);
+    TCsvRecord headerRecord;
+    if (!reader.NextHeader(headerRecord) && !reader.Error().empty()) {
+        problems.push_back({ reader.ErrorLine(), reader.Error() });
+        return pairs;
+    }
+    const std::vector<std::string> header = HeaderNames(headerRecord);
     const auto giverColumn
         = static_cast<std::size_t>(std::find(header.begin(), header.end(), "giver") - header.begin());
     const auto takerColumn
         = static_cast<std::size_t>(std::find(header.begin(), header.end(), "taker") - header.begin());
     if (giverColumn == header.size() || takerColumn == header.size()) {
-        problems.push_back({ text.records.empty() ? 1 : text.records.front().line,
-            "the header must name the columns \"giver\" and \"taker\"" });
+        problems.push_back(
+            { header.empty() ? 1 : headerRecord.line, "the header must name the columns \"giver\" and \"taker\"" });
         return pairs;
     }
     const TByName byName = RecordsByName(participants);
-    for (std::size_t k = 1; k < text.records.size(); ++k) {
-        const TCsvRecord& record = text.records[k];
+    TCsvRecord record;
+    while (reader.Next(record, std::max(giverColumn, takerColumn) + 1)) {
         std::string unknown;
         const std::vector<const TCCUser*>* sides[2] = {};
         for (const std::size_t column : { giverColumn, takerColumn }) {
             const std::string cell = column < record.fields.size() ? record.fields[column] : std::string();
             const auto* named = Named(byName, cell);
             if (named == nullptr)
-                unknown += (unknown.empty() ? "nobody is called \"" : " nor \"") + cell + "\"";
+                unknown += (unknown.empty() ? "nobody is called " : " nor ") + QuotedCell(cell);
             sides[column == giverColumn ? 0 : 1] = named;
         }
         if (!unknown.empty()) {
@@ -107,7 +117,7 @@ TExcludedPairs ReadExcludedPairs(
             for (const TCCUser* taker : *sides[1])
                 pairs.emplace_back(giver, taker);
     }
-    if (!text.error.empty())
-        problems.push_back({ text.errorLine, text.error });
+    if (!reader.Error().empty())
+        problems.push_back({ reader.ErrorLine(), reader.Error() });
     return pairs;
 }

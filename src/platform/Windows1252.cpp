@@ -54,7 +54,8 @@ std::string Windows1252ToUtf8(std::string_view bytes)
 
 std::string Utf8ToWindows1252(std::string_view utf8)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // Stateless: a sequence cut short at the end is an error, not held back for more.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
     if (decoder.hasError())
         throw ECodePageError("The text is not valid UTF-8");

@@ -112,11 +112,19 @@ void PrintLetter(
     // line steps above it.
     const TRect page = canvas.ClipRect();
     const std::int64_t lineCount = static_cast<std::int64_t>(templateLines.size());
-    std::int64_t y = page.Bottom - (lineCount + 5) * layout.LineStep;
+    const std::int64_t step = layout.LineStep;
+    std::int64_t y = page.Bottom - (lineCount + 5) * step;
+    // A long template starts above the page. A line whose step ends at the page's top or
+    // above cannot show on it: such lines are neither expanded nor measured, or a template
+    // of thousands of lines costs seconds a letter for nothing.
+    std::int64_t first = 0;
+    if (step > 0 && y < page.Top)
+        first = std::min<std::int64_t>((page.Top - y) / step, lineCount);
+    y += first * step;
     canvas.SetFontSize(layout.BodySize);
-    for (const std::string& line : templateLines) {
-        DrawTextUpTo(canvas, layout.Margin, ClampToInt(y), ExpandTemplateLine(line, &giver), page.Right);
-        y += layout.LineStep;
+    for (auto line = templateLines.begin() + first; line != templateLines.end(); ++line) {
+        DrawTextUpTo(canvas, layout.Margin, ClampToInt(y), ExpandTemplateLine(*line, &giver), page.Right);
+        y += step;
     }
 }
 

@@ -66,4 +66,40 @@ TEST_F(ExchangeCommands, ImportRefusesEveryBadLineAndAnExistingDocumentWritingNo
     EXPECT_EQ(2, ReadKksDocument(kks, nullptr).Participants->Count());
 }
 
+TEST_F(ExchangeCommands, ImportTellsWhatItIgnoredCutOrRefusedOnStandardError)
+{
+    std::string doubled = "first,group\n";
+    std::string doubledErr;
+    for (int line = 2; line <= 104; ++line) {
+        doubled += "ann,home\n";
+        if (line > 2 && line <= 102)
+            doubledErr += "CSV:" + std::to_string(line) + ": Participant ANN already exists\n";
+    }
+    const struct {
+        std::string csv;
+        int exitCode;
+        std::string err;
+        std::string out;
+    } cases[] = {
+        { "first,last,group,notes\nAnn,De la Cruz,home,x\n", 0,
+            "CSV:1: ignored column \"notes\"\nCSV:2: last name \"De la Cruz\" cut to \"DE\"\n",
+            "1 participants in 1 groups, 1 name cut\n" },
+        { "first,group\nJos\xE9,home\n", 1,
+            "CSV:2: the byte 0xe9 (byte 4 of the line) is not UTF-8: the file looks like Windows-1252 or Latin-1; "
+            "save it as UTF-8\n",
+            "" },
+        { doubled, 1, doubledErr + "CSV: 2 more lines refused\n", "" },
+    };
+    for (const auto& c : cases) {
+        const std::string csv = Write("people.csv", c.csv);
+        const TCliRun run = Run({ "import", csv, "--output", dir / "out.kks", "--force" });
+        EXPECT_EQ(c.exitCode, run.exitCode) << c.csv;
+        std::string err = c.err;
+        for (std::size_t at = err.find("CSV"); at != std::string::npos; at = err.find("CSV", at + csv.size()))
+            err.replace(at, 3, csv);
+        EXPECT_EQ(err, run.err);
+        EXPECT_EQ(c.out, run.out);
+    }
+}
+
 } // namespace

@@ -32,6 +32,7 @@ TEST(Windows1252, TextTheCodePageCannotHoldIsRefused)
             "The character \"\xF0\x9F\x8E\x81\" (U+1F381) cannot be stored: texts are kept in the Windows-1252 code "
             "page" },
         { "bad \xFF utf-8", "The text is not valid UTF-8" },
+        { "Jos\xC3", "The text is not valid UTF-8" }, // a sequence cut short at the end
     };
     for (const auto& c : cases) {
         try {

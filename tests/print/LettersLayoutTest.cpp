@@ -154,6 +154,32 @@ TEST(PrintLetters, EmptyTemplateAndEmptyLines)
     EXPECT_EQ(page[3].Y - page[1].Y, 2 * (page[2].Y - page[1].Y)) << "an empty line keeps its step";
 }
 
+TEST(PrintLetters, AHugeTemplateIsLaidOutOnlyWhereItCanShowOnThePage)
+{
+    // 32767 lines of 255 characters: the body starts far above the page; the lines that
+    // reach it are drawn where they always were, and no other line is measured.
+    std::vector<std::string> lines;
+    for (int k = 0; k < 32767; ++k)
+        lines.push_back(("[M] " + std::to_string(k) + " ").append(255, 'x').substr(0, 255));
+    auto people = ThreeInCircle();
+    const TRecordingCanvas canvas = PrintAll(people.get(), lines);
+    ASSERT_EQ(canvas.Pages.size(), 3u);
+    for (int p = 0; p < 3; ++p) {
+        const std::vector<TDrawnText> body(canvas.Pages[p].begin() + 1, canvas.Pages[p].end());
+        ASSERT_GT(body.size(), 100u);
+        const int step = body[1].Y - body[0].Y;
+        const std::size_t first = lines.size() - body.size();
+        EXPECT_GT(body.front().Y + step, canvas.Page.Top) << "the first line drawn shows";
+        EXPECT_LE(body.front().Y, canvas.Page.Top) << "the line before it would not";
+        EXPECT_EQ(body.back().Y, canvas.Page.Bottom - 6 * step);
+        for (std::size_t i = 0; i < body.size(); ++i) {
+            ASSERT_EQ(body[i].Y, body.front().Y + static_cast<int>(i) * step);
+            ASSERT_EQ(body[i].Text, ExpandTemplateLine(lines[first + i], UserAt(*people, p)));
+        }
+    }
+    EXPECT_LT(canvas.Measured, 3 * static_cast<int>(canvas.Pages[0].size() + 10));
+}
+
 TEST(PrintJobs, FewerThanTwoEntriesPrintNothing)
 {
     TRandomSource random(7);

@@ -34,6 +34,8 @@ public:
     std::vector<std::string> Log;
     /// Every size set, in order.
     std::vector<int> SizesSet;
+    /// How many texts were measured: the layout's work, counted.
+    int Measured = 0;
     /// The texts drawn on each page; a page is opened by BeginDocument and NewPage.
     std::vector<std::vector<TDrawnText>> Pages;
 
@@ -56,8 +58,16 @@ public:
         SizesSet.push_back(points);
         Log.push_back("size " + std::to_string(points));
     }
-    int TextWidth(std::string_view text) override { return Width(size_, text); }
-    int TextHeight(std::string_view text) override { return Height(size_, text); }
+    int TextWidth(std::string_view text) override
+    {
+        ++Measured;
+        return Width(size_, text);
+    }
+    int TextHeight(std::string_view text) override
+    {
+        ++Measured;
+        return Height(size_, text);
+    }
     void TextOut(int x, int y, std::string_view text) override
     {
         Log.push_back("text " + std::to_string(x) + "," + std::to_string(y) + ":" + std::string(text));

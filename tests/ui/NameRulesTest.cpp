@@ -63,6 +63,22 @@ TEST(AnsiText, RefusesCharactersOutsideTheCodePageInsteadOfReplacingThem)
     EXPECT_EQ(QValidator::Invalid, validator.validate(bad, position));
 }
 
+TEST(AnsiText, TheNameFieldsRefuseControlCharactersTheCodePagesGapsIncluded)
+{
+    // A line break pasted after a name is trimmed by the name rules, so it may come in.
+    const std::pair<const char16_t*, QValidator::State> cases[] = { { u"Ann\n", QValidator::Acceptable },
+        { u" \tAnn Lee ", QValidator::Acceptable }, { u"An\u0081n", QValidator::Invalid },
+        { u"Ann\u008d", QValidator::Invalid }, { u"\u008f", QValidator::Invalid }, { u"\u0090A", QValidator::Invalid },
+        { u"A\u009d", QValidator::Invalid }, { u"Ann\tLee", QValidator::Invalid },
+        { u"A\u007fB", QValidator::Invalid } };
+    TAnsiValidator validator;
+    for (const auto& [text, state] : cases) {
+        QString input = QString::fromUtf16(text);
+        int position = 0;
+        EXPECT_EQ(state, validator.validate(input, position)) << input.toStdString();
+    }
+}
+
 TEST(QtNameFilters, EveryDescriptionKeepsItsTextAndGetsItsPattern)
 {
     // The two document filters, blanks and all; "*.*" has to match names without a

@@ -77,7 +77,21 @@ bool IsAnsiRepresentable(const QString& text)
     return QStringToAnsi(text).has_value();
 }
 
+bool HoldsControlCharacter(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first).unicode() <= 0x20)
+        ++first;
+    while (last > first && text.at(last - 1).unicode() <= 0x20)
+        --last;
+    for (qsizetype i = first; i < last; ++i)
+        if (text.at(i).category() == QChar::Other_Control)
+            return true;
+    return false;
+}
+
 QValidator::State TAnsiValidator::validate(QString& input, int& /*position*/) const
 {
-    return IsAnsiRepresentable(input) ? Acceptable : Invalid;
+    return IsAnsiRepresentable(input) && !HoldsControlCharacter(input) ? Acceptable : Invalid;
 }

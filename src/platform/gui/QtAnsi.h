@@ -23,8 +23,15 @@ std::string QStringToAnsiChecked(const QString& text);
 /// True when every character of `text` has a Windows-1252 byte.
 bool IsAnsiRepresentable(const QString& text);
 
-/// Refuses any input (typed or pasted) holding a character outside Windows-1252,
-/// so the field never holds text a document could not store. Nothing is replaced.
+/// True when `text`, without the characters up to U+0020 at its ends (which the name
+/// rules trim), holds a control character: C0, DEL, or C1 (of which Windows-1252 keeps
+/// U+0081, U+008D, U+008F, U+0090 and U+009D, for its unassigned bytes).
+bool HoldsControlCharacter(const QString& text);
+
+/// Refuses any input (typed or pasted) holding a character outside Windows-1252, or a
+/// control character inside the name, so the field never holds text a document could
+/// not store or a name nobody can see whole. Nothing is replaced: a pasted line break
+/// after a name is let in, since the name rules trim it.
 class TAnsiValidator : public QValidator {
     Q_OBJECT
 public:
