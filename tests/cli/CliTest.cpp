@@ -243,6 +243,7 @@ TEST_F(Cli, ControlCharactersFromFilesReachTheTerminalEscaped)
     const std::string doc = dir / "crafted.kks", pairs = dir / "pairs.csv";
     WriteKksDocument(doc, r.groups, r.participants, r.templateLines);
     WriteText(pairs, "giver,taker\nANN LEE,\x1b]0;PWNED\x07\n");
+    WriteText(dir / "people.csv", "first,last,group,\x1b]0;PWNED\x07\nann,lee,x,1\n");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         { { "show", doc }, "  1  \\x1b[31mRED\n" },
         { { "show", doc }, "  BOB\\x9d KAY  (group 1 \\x1b[31mRED)" },
@@ -250,6 +251,7 @@ TEST_F(Cli, ControlCharactersFromFilesReachTheTerminalEscaped)
         { { "show", "--json", doc }, "\"BOB\\u009d\"" },
         { { "draw", doc, "--exclude", pairs }, "nobody is called \"\\x1b]0;PWNED\\x07\"" },
         { { "draw", doc, "--one-circle" }, "group \\x1b[31mRED holds" },
+        { { "import", dir / "people.csv", "--output", dir / "new.kks" }, "ignored column \"\\x1b]0;PWNED\\x07\"" },
     };
     for (const auto& [arguments, shown] : cases) {
         SCOPED_TRACE(arguments[0] + " " + arguments[1]);
