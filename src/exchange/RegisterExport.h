@@ -9,3 +9,6 @@
 /// participant in document order. The group cell is empty for a participant whose group
 /// number names no group; the taker cells are empty where there is no taker.
 std::string ExportRegister(const TKksDocument& document);
+
+/// The same for a register held as its two lists (either may be null), as the window holds it.
+std::string ExportRegister(const TStringList* groupNames, const TStringList* participants);

@@ -16,15 +16,27 @@
 #include <vector>
 
 struct TShownMessage {
-    enum Kind { ErrorBox, ApplicationError, Warning, Question } kind;
+    enum Kind { ErrorBox, ApplicationError, Warning, Question, Listed } kind;
     QString text;
+    QStringList lines = {}; ///< a listed message's lines
+    TMessageKind icon = TMessageKind::Error; ///< a listed message's icon
+    bool asks = false; ///< a listed message with OK and Cancel
     bool operator==(const TShownMessage&) const = default;
 };
 
 inline std::ostream& operator<<(std::ostream& out, const TShownMessage& m)
 {
-    static const char* kinds[] = { "ErrorBox", "ApplicationError", "Warning", "Question" };
-    return out << kinds[m.kind] << "(\"" << m.text.toStdString() << "\")";
+    static const char* kinds[] = { "ErrorBox", "ApplicationError", "Warning", "Question", "Listed" };
+    out << kinds[m.kind] << "(\"" << m.text.toStdString() << "\"";
+    if (m.kind == TShownMessage::Listed)
+        out << ", icon " << static_cast<int>(m.icon) << (m.asks ? ", asks" : "") << ", ["
+            << m.lines.join(" | ").toStdString() << "]";
+    return out << ")";
+}
+
+inline TShownMessage Listed(TMessageKind icon, const QString& text, const QStringList& lines, bool asks = false)
+{
+    return { TShownMessage::Listed, text, lines, icon, asks };
 }
 
 class TFakeMessages : public IMessageService {
@@ -32,6 +44,7 @@ public:
     std::vector<TShownMessage> shown;
     std::deque<bool> warningAnswers;
     std::deque<TSaveAnswer> questionAnswers; ///< Cancel once they run out
+    std::deque<bool> listAnswers; ///< for listed messages that ask; Cancel once they run out
     /// Runs while a message is "on screen", to look at the window behind it.
     std::function<void(const TShownMessage&)> whileShown;
 
@@ -56,6 +69,17 @@ public:
         return answer;
     }
 
+    bool ListMessage(TMessageKind icon, const QString& text, const QStringList& lines, bool askOkCancel) override
+    {
+        Record(Listed(icon, text, lines, askOkCancel));
+        if (!askOkCancel)
+            return true;
+        const bool answer = !listAnswers.empty() && listAnswers.front();
+        if (!listAnswers.empty())
+            listAnswers.pop_front();
+        return answer;
+    }
+
     std::vector<TShownMessage> Take() { return std::exchange(shown, {}); }
 
 private:
@@ -71,7 +95,8 @@ class TFakeFileDialogs : public IFileDialogService {
 public:
     std::vector<TFileDialogRequest> openRequests;
     std::vector<TFileDialogRequest> saveRequests;
-    std::deque<std::optional<QString>> answers;
+    std::vector<QString> folderRequests; ///< the folder each folder dialog started in
+    std::deque<std::optional<QString>> answers; ///< for every kind of dialog, in turn
 
     std::optional<QString> GetOpenFileName(const TFileDialogRequest& request) override
     {
@@ -81,6 +106,11 @@ public:
     std::optional<QString> GetSaveFileName(const TFileDialogRequest& request) override
     {
         saveRequests.push_back(request);
+        return Next();
+    }
+    std::optional<QString> GetFolderName(const QString& initialFolder) override
+    {
+        folderRequests.push_back(initialFolder);
         return Next();
     }
 
