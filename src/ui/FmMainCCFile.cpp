@@ -64,6 +64,7 @@ void TCrisForm::RetrieveDocument(const QString& chosen)
             + QStringLiteral(" incomplete"));
     RefreshLists();
     MarkSaved();
+    UpdateTitle(); // the document's name behind a message about its rules
     RestoreRulesOf(QFile::decodeName(QByteArray::fromStdString(fileName)));
 }
 

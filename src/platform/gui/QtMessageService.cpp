@@ -82,8 +82,13 @@ int ShowWithLines(QWidget* parent, TMessageKind kind, const QString& text, const
     list->setReadOnly(true);
     list->setLineWrapMode(QPlainTextEdit::NoWrap);
     list->setAccessibleName(text);
+    // As high as its lines, up to a dozen; more scroll.
     const QFontMetrics metrics(list->font());
-    list->setMinimumSize(metrics.averageCharWidth() * 60, metrics.lineSpacing() * std::min<int>(lines.size() + 1, 12));
+    const int height = metrics.lineSpacing() * static_cast<int>(std::min<qsizetype>(lines.size(), 12))
+        + 2 * (list->frameWidth() + static_cast<int>(list->document()->documentMargin())) + 2;
+    list->setMinimumSize(metrics.averageCharWidth() * 60, height);
+    if (lines.size() <= 12)
+        list->setMaximumHeight(height);
     layout->addWidget(list, 1, 1);
     auto* buttons = new QDialogButtonBox(
         askOkCancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok, &box);
