@@ -27,11 +27,7 @@ struct TShownMessage {
 inline std::ostream& operator<<(std::ostream& out, const TShownMessage& m)
 {
     static const char* kinds[] = { "ErrorBox", "ApplicationError", "Warning", "Question", "Listed" };
-    out << kinds[m.kind] << "(\"" << m.text.toStdString() << "\"";
-    if (m.kind == TShownMessage::Listed)
-        out << ", icon " << static_cast<int>(m.icon) << (m.asks ? ", asks" : "") << ", ["
-            << m.lines.join(" | ").toStdString() << "]";
-    return out << ")";
+    return out << kinds[m.kind] << "(\"" << m.text.toStdString() << "\" " << m.lines.join(" | ").toStdString() << ")";
 }
 
 inline TShownMessage Listed(TMessageKind icon, const QString& text, const QStringList& lines, bool asks = false)
@@ -72,10 +68,8 @@ public:
     bool ListMessage(TMessageKind icon, const QString& text, const QStringList& lines, bool askOkCancel) override
     {
         Record(Listed(icon, text, lines, askOkCancel));
-        if (!askOkCancel)
-            return true;
-        const bool answer = !listAnswers.empty() && listAnswers.front();
-        if (!listAnswers.empty())
+        const bool answer = !askOkCancel || (!listAnswers.empty() && listAnswers.front());
+        if (askOkCancel && !listAnswers.empty())
             listAnswers.pop_front();
         return answer;
     }
@@ -95,22 +89,24 @@ class TFakeFileDialogs : public IFileDialogService {
 public:
     std::vector<TFileDialogRequest> openRequests;
     std::vector<TFileDialogRequest> saveRequests;
-    std::vector<QString> folderRequests; ///< the folder each folder dialog started in
+    std::vector<QString> startedIn; ///< the folder every dialog (open, save, folder) started in
     std::deque<std::optional<QString>> answers; ///< for every kind of dialog, in turn
 
     std::optional<QString> GetOpenFileName(const TFileDialogRequest& request) override
     {
         openRequests.push_back(request);
+        startedIn.push_back(request.InitialFolder);
         return Next();
     }
     std::optional<QString> GetSaveFileName(const TFileDialogRequest& request) override
     {
         saveRequests.push_back(request);
+        startedIn.push_back(request.InitialFolder);
         return Next();
     }
     std::optional<QString> GetFolderName(const QString& initialFolder) override
     {
-        folderRequests.push_back(initialFolder);
+        startedIn.push_back(initialFolder);
         return Next();
     }
 

@@ -54,7 +54,6 @@ protected:
         messages.Take();
         fileDialogs.openRequests.clear();
         fileDialogs.saveRequests.clear();
-        fileDialogs.folderRequests.clear();
         FormTest::SetUp();
     }
 
@@ -131,11 +130,14 @@ protected:
     bool PanelOpen() const { return !form->PEdit->isHidden(); }
     /// The title as the desktop shows it (the unsaved mark put in).
     QString ShownTitle() const { return form->windowHandle()->title(); }
-    /// True when every command button is enabled (or, with false, every one disabled).
+    /// True when every command button and Tools item is enabled (or, with false, every one disabled).
     bool CommandsAre(bool enabled) const
     {
         for (QPushButton* button : form->CommandButtons())
             if (button->isEnabled() != enabled)
+                return false;
+        for (QAction* item : form->ToolItems())
+            if (item->isEnabled() != enabled)
                 return false;
         return true;
     }
