@@ -1,11 +1,13 @@
 // The main window with n participants: "Do Assignment " (the draw and the rebuild
 // of the lists, in sorted mode after success and aligned mode after failure) and
 // RefreshLists on its own in both display modes. Each iteration is the whole
-// command as a click runs it.
+// command as a click runs it. The title's unsaved mark: compared whole after a command,
+// and for the template alone at a key typed into it.
 
 #include "WindowBench.h"
 
 #include <QApplication>
+#include <QTextCursor>
 
 namespace {
 
@@ -76,6 +78,29 @@ BENCHMARK_CAPTURE(RefreshLists, aligned_mode, TRegister::OneGroupTooBig)
     ->Arg(20000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+void UnsavedMarkAfterCommand(benchmark::State& state)
+{
+    TWindow window(static_cast<int>(state.range(0)), TRegister::Drawable);
+    window.form->BGo->click(); // the register differs from the (empty) saved one
+    for (auto _ : state)
+        window.form->UpdateTitle();
+    state.counters["marked"] = window.form->isWindowModified() ? 1 : 0;
+}
+BENCHMARK(UnsavedMarkAfterCommand)->Arg(1000)->Arg(30000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void UnsavedMarkPerTemplateKey(benchmark::State& state)
+{
+    TWindow window(static_cast<int>(state.range(0)), TRegister::Drawable);
+    window.form->BGo->click();
+    QTextCursor cursor = window.form->MNotes->textCursor();
+    for (auto _ : state) { // two keys: a letter typed and taken back
+        cursor.insertText(QStringLiteral("x"));
+        cursor.deletePreviousChar();
+    }
+    state.counters["marked"] = window.form->isWindowModified() ? 1 : 0;
+}
+BENCHMARK(UnsavedMarkPerTemplateKey)->Arg(1000)->Arg(30000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 } // namespace
 

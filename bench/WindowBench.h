@@ -9,6 +9,7 @@
 #include "platform/gui/MessageService.h"
 #include "print/PrinterService.h"
 #include "ui/FmMainCC.h"
+#include "ui/ProgramSettings.h"
 
 #include <optional>
 
@@ -25,9 +26,11 @@ public:
     void ErrorBox(const QString&) override { ++errors; }
     void ApplicationError(const QString&) override { ++errors; }
     bool WarningOkCancel(const QString&) override { return answerOk; }
+    bool ListMessage(TMessageKind, const QString&, const QStringList&, bool) override { return answerOk; }
     TSaveAnswer QuestionSaveDiscardCancel(const QString&) override { return TSaveAnswer::Cancel; }
     std::optional<QString> GetOpenFileName(const TFileDialogRequest&) override { return file; }
     std::optional<QString> GetSaveFileName(const TFileDialogRequest&) override { return file; }
+    std::optional<QString> GetFolderName(const QString&) override { return file; }
     void ShowTopic(const QStringList&, int) override { }
     std::unique_ptr<TCanvas> OpenJob(const std::string&) override { return nullptr; }
 };
@@ -35,13 +38,14 @@ public:
 struct TBenchWindow {
     TBenchServices services;
     TRandomSource random;
+    TProgramSettings settings { QString() }; // kept in memory: a benchmark writes no settings
     std::unique_ptr<TCrisForm> form;
 
     /// The window with 100 groups and n participants named by `names(i)`, in group `group(i)`.
     TBenchWindow(std::uint32_t seed, int n, const std::function<std::pair<std::string, std::string>(int)>& names,
         const std::function<int(int)>& group)
         : random(seed)
-        , form(std::make_unique<TCrisForm>(TFormServices { services, services, services, services, random }))
+        , form(std::make_unique<TCrisForm>(TFormServices { services, services, services, services, random, settings }))
     {
         form->GroupNames = MakeGroups(100);
         form->Participants = MakeParticipants(n, names, group, form.get());

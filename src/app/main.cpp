@@ -12,6 +12,7 @@
 #include "register/PersistenceStartup.h"
 #include "ui/CCAbout.h"
 #include "ui/FmMainCC.h"
+#include "ui/ProgramSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,10 +76,11 @@ int main(int argc, char* argv[])
     TQtFileDialogService fileDialogs;
     TQtHelpViewer help;
     TQtPrinterService printer([&fileDialogs] { return AskPdfPath(fileDialogs); });
+    TProgramSettings settings(TProgramSettings::StandardFileName());
 
     int exitCode = 0;
     {
-        TCrisForm form({ messages, fileDialogs, help, printer, ProgramRandom() });
+        TCrisForm form({ messages, fileDialogs, help, printer, ProgramRandom(), settings });
         messages.SetParent(&form);
         fileDialogs.SetParent(&form);
 

@@ -18,16 +18,21 @@ std::string GroupCell(const TStringList* groupNames, std::int32_t groupNo)
 
 std::string ExportRegister(const TKksDocument& document)
 {
+    return ExportRegister(document.GroupNames.get(), document.Participants.get());
+}
+
+std::string ExportRegister(const TStringList* groupNames, const TStringList* list)
+{
     std::string csv = CsvLine({ "group", "first", "last", "taker_first", "taker_last" });
-    if (!document.Participants)
+    if (list == nullptr)
         return csv;
-    const TStringList& participants = *document.Participants;
+    const TStringList& participants = *list;
     for (int i = 0; i < participants.Count(); ++i) {
         const TCCUser* user = UserAt(participants, i);
         if (user == nullptr)
             continue;
         const TCCUser* taker = user->Taker;
-        csv += CsvLine({ GroupCell(document.GroupNames.get(), user->GroupNo), CellFromWindows1252(user->FirstName),
+        csv += CsvLine({ GroupCell(groupNames, user->GroupNo), CellFromWindows1252(user->FirstName),
             CellFromWindows1252(user->LastName),
             taker == nullptr ? std::string() : CellFromWindows1252(taker->FirstName),
             taker == nullptr ? std::string() : CellFromWindows1252(taker->LastName) });

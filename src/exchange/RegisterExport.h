@@ -10,3 +10,6 @@
 /// number names no group; the taker cells are empty where there is no taker. A cell a
 /// spreadsheet would run as a formula is written behind an apostrophe (CsvLine).
 std::string ExportRegister(const TKksDocument& document);
+
+/// The same for a register held as its two lists (either may be null), as the window holds it.
+std::string ExportRegister(const TStringList* groupNames, const TStringList* participants);

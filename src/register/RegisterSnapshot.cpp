@@ -2,14 +2,24 @@
 
 #include "register/CCUser.h"
 
+#include <charconv>
 #include <string_view>
 
 namespace {
 
+/// A number in decimal, without a string of its own: the window compares the snapshot
+/// after every command, so a large register's snapshot must cost little per record.
+void AppendNumber(std::string& out, long long number)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, end);
+}
+
 // Every text carries its length, so no text can pass for the end of another.
 void Append(std::string& out, std::string_view text)
 {
-    out += std::to_string(text.size());
+    AppendNumber(out, static_cast<long long>(text.size()));
     out += ':';
     out += text;
 }
@@ -19,14 +29,17 @@ void Append(std::string& out, std::string_view text)
 std::string RegisterSnapshot(const TStringList* groupNames, const TStringList* participants)
 {
     std::string out;
+    const int records = participants != nullptr ? participants->Count() : 0;
+    out.reserve(static_cast<std::size_t>(records) * 48);
     const int groups = groupNames != nullptr ? groupNames->Count() : 0;
-    Append(out, std::to_string(groups));
+    AppendNumber(out, groups);
+    out += ':';
     for (int i = 0; i < groups; ++i)
         Append(out, groupNames->Strings(i));
 
-    const int count = participants != nullptr ? participants->Count() : 0;
-    Append(out, std::to_string(count));
-    for (int i = 0; i < count; ++i) {
+    AppendNumber(out, records);
+    out += ':';
+    for (int i = 0; i < records; ++i) {
         Append(out, participants->Strings(i));
         const TCCUser* user = UserAt(*participants, i);
         if (user == nullptr) {
@@ -36,8 +49,18 @@ std::string RegisterSnapshot(const TStringList* groupNames, const TStringList* p
         out += '+';
         Append(out, user->FirstName);
         Append(out, user->LastName);
-        Append(out, std::to_string(user->GroupNo));
-        Append(out, user->Taker != nullptr ? "+" + user->Taker->FullName() : std::string("-"));
+        AppendNumber(out, user->GroupNo);
+        out += ':';
+        if (user->Taker != nullptr) { // the taker's key, FullName, from its two halves
+            const TCCUser& taker = *user->Taker;
+            out += '+';
+            AppendNumber(out, static_cast<long long>(taker.FirstName.size() + taker.LastName.size()));
+            out += ':';
+            out += taker.FirstName;
+            out += taker.LastName;
+        } else {
+            out += '-';
+        }
     }
     return out;
 }

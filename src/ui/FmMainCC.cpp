@@ -1,6 +1,7 @@
 #include "ui/FmMainCC.h"
 
 #include "draw/Draw.h"
+#include "draw/RuledDraw.h"
 #include "platform/ProgramFont.h"
 #include "platform/gui/QtAnsi.h"
 #include "print/AllocationList.h"
@@ -90,7 +91,6 @@ TCrisForm::TCrisForm(TFormServices services, QWidget* parent)
     , services_(services)
 {
     setObjectName(QStringLiteral("CrisForm"));
-    setWindowTitle(QStringLiteral("Tinselwick"));
     // The menus and the message boxes over the window share the client area's face, at
     // the desktop's size.
     setFont(platform::ProgramFont(QFontInfo(font()).pointSize()));
@@ -101,6 +101,10 @@ TCrisForm::TCrisForm(TFormServices services, QWidget* parent)
     ConnectHandlers();
     ConnectSessionEnd();
     MarkSaved(); // a fresh start has nothing to lose
+    // The window comes back where the user left it; restoreGeometry refuses what it cannot
+    // read, and puts a window that would be off every screen back on one.
+    restoreGeometry(services_.Settings.WindowGeometry());
+    UpdateTitle();
 }
 
 TCrisForm::~TCrisForm()
@@ -138,6 +142,9 @@ void TCrisForm::CreateControls()
     BPrint = NewButton(client, "BPrint", "Print Letters");
     BOneLetter = NewButton(client, "BOneLetter", "Test Letter");
     BTest = NewButton(client, "BTest", "Print List Test");
+    LRules = NewLabel(client, "LRules", "");
+    LRules->setWordWrap(true);
+    LRules->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     MNotes = new TTemplateMemo(client);
     MNotes->setObjectName(QStringLiteral("MNotes"));
@@ -168,7 +175,7 @@ void TCrisForm::CreateControls()
     PEdit->SetDefaultButton(BOk);
     PEdit->hide();
 
-    // The memo covers the lists and the editing buttons but not its own button;
+    // The memo covers the lists, the editing buttons and the rules but not its own button;
     // the edit panel lies above everything.
     MNotes->raise();
     BEditNotes->raise();
@@ -195,22 +202,40 @@ void TCrisForm::CreateMenus()
     Retrieve1 = addItem(FileOnMenu, "Retrieve1", "Retrieve");
     Save1 = addItem(FileOnMenu, "Save1", "Save");
     SaveAs1 = addItem(FileOnMenu, "SaveAs1", "Save As");
+    const auto shortcut = [this](QAction* item, QKeySequence keys) {
+        item->setShortcut(keys);
+        item->setShortcutContext(Qt::WindowShortcut);
+    };
+    shortcut(Retrieve1, QKeySequence(Qt::CTRL | Qt::Key_O));
+    shortcut(Save1, QKeySequence(Qt::CTRL | Qt::Key_S));
+    shortcut(SaveAs1, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+
+    Tools1 = addMenu(bar, "Tools1", "&Tools");
+    ImportParticipants1 = addItem(Tools1, "ImportParticipants1", "&Import Participants...");
+    ExportParticipants1 = addItem(Tools1, "ExportParticipants1", "&Export Participants...");
+    DrawRules1 = addItem(Tools1, "DrawRules1", "Draw &Rules...");
+    LettersToFolder1 = addItem(Tools1, "LettersToFolder1", "&Letters to Folder...");
 
     Help1 = addMenu(bar, "Help1", "Help");
     Help2 = addItem(Help1, "Help2", "Help ");
-    Help2->setShortcut(QKeySequence(Qt::Key_F1));
-    Help2->setShortcutContext(Qt::WindowShortcut);
+    shortcut(Help2, QKeySequence(Qt::Key_F1));
     About1 = addItem(Help1, "About1", "About");
 
-    // The captions carry no mnemonics, so F10 opens the menu bar from the keyboard. The
-    // open menu takes the keys itself; the focus stays on the control, so that after the
-    // menu (and whatever its command showed) the user goes on from where they were.
+    // File and Help keep their captions, which carry no mnemonics, so F10 opens the menu
+    // bar from the keyboard. The open menu takes the keys itself; the focus stays on the
+    // control, so that after the menu (and whatever its command showed) the user goes on
+    // from where they were.
     auto* menuKey = new QAction(this);
     menuKey->setObjectName(QStringLiteral("MenuKey"));
-    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
-    menuKey->setShortcutContext(Qt::WindowShortcut);
+    shortcut(menuKey, QKeySequence(Qt::Key_F10));
     connect(menuKey, &QAction::triggered, this, [this] { menuBar()->setActiveAction(FileOnMenu->menuAction()); });
     addAction(menuKey);
+    // Closing by the keyboard, as a desktop program does; the File menu keeps its three items.
+    auto* closeKey = new QAction(this);
+    closeKey->setObjectName(QStringLiteral("CloseKey"));
+    shortcut(closeKey, QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(closeKey, &QAction::triggered, this, &QWidget::close);
+    addAction(closeKey);
 }
 
 void TCrisForm::LayOutControls()
@@ -234,6 +259,7 @@ void TCrisForm::LayOutControls()
         { BPrint, 490, 175, 100, 25, Move },
         { BOneLetter, 490, 215, 100, 25, Move },
         { BTest, 490, 255, 100, 25, Move },
+        { LRules, 330, 204, 155, 48, Move },
         { MNotes, 8, 24, 433, 265, Stretch },
         { PEdit, 136, 104, 353, 121, Centre },
         { LCurGroup, 8, 8, 0, 0, Inner },
@@ -329,6 +355,12 @@ void TCrisForm::ConnectHandlers()
     Bind(SaveAs1, &TCrisForm::SaveAs1Click);
     Bind(Help2, &TCrisForm::Help2Click);
     Bind(About1, &TCrisForm::About1Click);
+    Bind(ImportParticipants1, &TCrisForm::ImportParticipants1Click);
+    Bind(ExportParticipants1, &TCrisForm::ExportParticipants1Click);
+    Bind(DrawRules1, &TCrisForm::DrawRules1Click);
+    Bind(LettersToFolder1, &TCrisForm::LettersToFolder1Click);
+    // Typing in the template changes the mark at once, comparing the template alone.
+    connect(MNotes, &QTextEdit::textChanged, this, &TCrisForm::UpdateMarkForTemplate);
 
     connect(MGivers, &TListBox::Click, this, [this] { RunFromList(MGivers, &TCrisForm::MGiversClick); });
     connect(MGivers, &TListBox::DoubleClick, this, [this] { RunGuarded([this] { BEditPartClick(MGivers); }); });
@@ -356,6 +388,10 @@ void TCrisForm::RunGuarded(const std::function<void()>& command)
     } catch (...) {
         services_.Messages.ApplicationError(QStringLiteral("An unexpected error ended the command."));
     }
+    // A list's click or key only selects: the register stays as it was, and a user moving
+    // through a long list does not pay for comparing it at every key.
+    if (listInUse_ == nullptr)
+        UpdateTitle();
 }
 
 double TCrisForm::LayoutScale() const
@@ -366,6 +402,11 @@ double TCrisForm::LayoutScale() const
 std::vector<QPushButton*> TCrisForm::CommandButtons() const
 {
     return { BNewPart, BDelPart, BNewGroup, BDelGroup, BGo, BTest, BPrint, BOneLetter, BEditPart, BEditGroup };
+}
+
+std::vector<QAction*> TCrisForm::ToolItems() const
+{
+    return { ImportParticipants1, ExportParticipants1, DrawRules1, LettersToFolder1 };
 }
 
 void TCrisForm::keyPressEvent(QKeyEvent* event)
@@ -450,6 +491,8 @@ void TCrisForm::EnableCommands(bool enable)
 {
     for (QPushButton* button : CommandButtons())
         button->setEnabled(enable);
+    for (QAction* item : ToolItems())
+        item->setEnabled(enable);
     // Under the shown memo a focused button would take Enter unseen; a user moving
     // through a list goes on from where the rebuild left the list.
     if (!enable || !MNotes->isHidden() || listInUse_ != nullptr)
@@ -477,6 +520,10 @@ void TCrisForm::ClearAssignments()
 
 void TCrisForm::BGoClick(QObject*)
 {
+    if (rules_.Any()) {
+        DrawWithChosenRules();
+        return;
+    }
     MTakers->SetSorted(true);
     const TDrawOutcome outcome = DrawAssignments(Participants.get(), services_.Random);
     if (outcome == TDrawOutcome::Failed)
@@ -485,6 +532,29 @@ void TCrisForm::BGoClick(QObject*)
     // Raised after the rebuild, so the partial result is on screen behind the message.
     if (outcome == TDrawOutcome::Failed)
         throw std::runtime_error(kDrawFailedMessage);
+}
+
+void TCrisForm::DrawWithChosenRules()
+{
+    // Everything is read before the register is touched; a file that cannot be read, a
+    // pairs file naming somebody unknown and a draw that cannot keep the rules all leave
+    // the register, its draw and the lists as they were.
+    const TStringList nobody;
+    std::vector<TLineProblem> problems;
+    const TDrawRequest request = MakeDrawRequest(rules_, Participants ? *Participants : nobody, problems);
+    if (!problems.empty()) {
+        services_.Messages.ListMessage(TMessageKind::Error,
+            QStringLiteral("No draw: these lines of the pairs file name somebody who is not in the register."),
+            LineProblemReport(rules_.excludeFile, problems), false);
+        return;
+    }
+    const TRuledDrawResult result = DrawWithRules(Participants.get(), GroupNames.get(), request, services_.Random);
+    if (result.outcome == TDrawOutcome::Failed) {
+        ErrorBox(result.reason);
+        return;
+    }
+    MTakers->SetSorted(true);
+    RefreshLists();
 }
 
 // ---- Printing -------------------------------------------------------------------------
@@ -538,7 +608,7 @@ void TCrisForm::BEditNotesClick(QObject*)
     MNotes->setVisible(shown);
     // The memo covers the list labels; hidden with it, the last letter of the groups
     // label does not peek out beside the memo, and a screen reader does not offer them.
-    for (QLabel* label : { LUserList, LTakerList, LGroupList })
+    for (QLabel* label : { LUserList, LTakerList, LGroupList, LRules })
         label->setVisible(!shown);
     SetCoveredControlsInert(shown);
     BEditNotes->setText(shown ? QStringLiteral("End Edit") : QStringLiteral("Edit Notes"));

@@ -1,12 +1,13 @@
 #pragma once
 // The main window: the register in memory (groups and participants), its three
-// list boxes, the eleven command buttons, the edit panel, the template memo and
-// the File and Help menus. Every command runs inside one error guard, so an
+// list boxes, the eleven command buttons, the edit panel, the template memo, the
+// File, Tools and Help menus, and the draw rules in force. Every command runs inside one error guard, so an
 // error ends the command, is shown, and never reaches the event loop.
 
 #include "persist/Object.h"
 #include "persist/StringList.h"
 #include "register/NameRules.h"
+#include "ui/ChosenRules.h"
 #include "ui/FormServices.h"
 #include "ui/ListBox.h"
 #include "ui/TemplateMemo.h"
@@ -93,6 +94,7 @@ public:
     QPushButton* BPrint;
     QPushButton* BOneLetter;
     QPushButton* BTest;
+    QLabel* LRules; ///< the draw rules in force, in words beside "Do Assignment "
     TTemplateMemo* MNotes;
     TEditPanel* PEdit;
     QLabel* LCurGroup;
@@ -106,12 +108,19 @@ public:
     QAction* Retrieve1;
     QAction* Save1;
     QAction* SaveAs1;
+    QMenu* Tools1;
+    QAction* ImportParticipants1;
+    QAction* ExportParticipants1;
+    QAction* DrawRules1;
+    QAction* LettersToFolder1;
     QMenu* Help1;
     QAction* Help2;
     QAction* About1;
 
     /// The ten command buttons that the edit panel and the template editor disable.
     std::vector<QPushButton*> CommandButtons() const;
+    /// The Tools menu's items, enabled and disabled with the command buttons.
+    std::vector<QAction*> ToolItems() const;
     /// The lists and command buttons that the shown template memo lies over.
     std::vector<QWidget*> CoveredByMemo() const;
     /// The uniform factor by which the pixel layout was enlarged to fit the font (1 or more).
@@ -179,12 +188,31 @@ public:
     void SaveAs1Click(QObject* sender);
     /// Writes the register and the template to `fileName`.
     void SaveDocument(const std::string& fileName);
+    // The Tools menu (in FmMainCCTools.cpp).
+    void ImportParticipants1Click(QObject* sender);
+    void ExportParticipants1Click(QObject* sender);
+    /// Opens the Draw Rules dialog (window-modal); its OK puts the rules in force.
+    void DrawRules1Click(QObject* sender);
+    void LettersToFolder1Click(QObject* sender);
+
+    /// The rules the next "Do Assignment " keeps; none: the plain draw.
+    const TChosenRules& DrawRules() const { return rules_; }
+    /// Puts `rules` in force (`keptApart`: the pairs of its pairs file), shows them beside
+    /// the draw button and remembers them for the document.
+    void SetDrawRules(const TChosenRules& rules, int keptApart);
+
+    /// Where a file dialog starts: the current document's folder, else the folder last
+    /// used, else the user's documents folder, else the home folder.
+    QString StartingFolder() const;
 
     TFormServices& Services() { return services_; }
 
     /// True when the register (groups, participants, the draw) or the template differs
     /// from what was last saved or retrieved; a fresh start counts as saved.
     bool HasUnsavedChanges() const;
+    /// Shows the document's name in the title, with the desktop's mark while there are
+    /// unsaved changes.
+    void UpdateTitle();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -205,6 +233,12 @@ private:
     void MarkSaved();
     /// Asks Save, Discard or Cancel when unsaved work would be lost; true when the window may go.
     bool MayClose();
+    /// Asks "Save the changes to NAME before `doing`?"; true when the user saved or
+    /// discarded the changes, false when they cancelled or the save did not happen.
+    bool SaveOrDiscardBefore(const QString& doing);
+    /// The mark after the template alone changed: the register's comparison is kept, so a
+    /// keystroke costs nothing that grows with the register.
+    void UpdateMarkForTemplate();
     /// The same question when the desktop session ends; Cancel stops the session's end.
     void SessionEnding(QSessionManager& manager);
     void ConnectSessionEnd();
@@ -221,6 +255,19 @@ private:
 
     /// While the memo is shown its covered controls take no focus and no click.
     void SetCoveredControlsInert(bool inert);
+
+    /// The plain draw or, with rules in force, the draw with rules.
+    void DrawWithChosenRules();
+    /// After a retrieve: the rules remembered for the document, those whose file is gone dropped.
+    void RestoreRulesOf(const QString& document);
+    /// The open dialog started where the file dialogs start; the chosen file's folder is remembered.
+    std::optional<QString> OpenFileDialog(TFileDialogRequest request);
+    /// The save dialog, started and remembered as OpenFileDialog.
+    std::optional<QString> SaveFileDialog(TFileDialogRequest request);
+    /// True when `target` is free, is the current document, or the user agrees to replace it.
+    bool MayReplace(const std::string& target);
+    /// What became of a file a dialog chose: its folder is where the next dialog starts.
+    void RememberFolderOf(const QString& file);
 
     /// A print job that will not write over the document's file; nullptr when cancelled.
     std::unique_ptr<TCanvas> OpenPrintJob();
@@ -242,6 +289,9 @@ private:
     TListBox* listInUse_ = nullptr; ///< the list whose click handler is running
     std::vector<std::pair<QWidget*, Qt::FocusPolicy>> coveredFocus_; ///< policies to restore when the memo goes
     TDocumentState savedState_;
+    bool registerChanged_ = false; ///< the register's part of the unsaved mark, as last compared
+    TChosenRules rules_;
+    int keptApart_ = 0;
     std::optional<TDocumentState> abandonedState_; ///< what the user chose to lose as the session ended
 };
 

@@ -1,21 +1,26 @@
-// The File menu: Retrieve, Save and Save As.
+// The File menu: Retrieve, Save and Save As, and where the window's file dialogs start.
 //
 // Neither command may lose a document. Retrieve reads the whole file into new lists
 // before it lets go of anything, so a missing, foreign or damaged file leaves the
 // register, the template, the file name and the takers' display mode exactly as they
 // were. Save hands the register to WriteKksDocument, which refuses what the format
 // cannot hold before the file is touched and replaces the old file only by renaming
-// a complete, flushed new one over it.
+// a complete, flushed new one over it. Save As asks before it replaces any file but the
+// document's own.
 
 #include "ui/FmMainCC.h"
 
-#include "platform/PosixFile.h"
 #include "platform/gui/QtAnsi.h"
 #include "register/KksDocument.h"
 #include "ui/FileErrorText.h"
+#include "ui/FileFilters.h"
+#include "ui/ProgramSettings.h"
+#include "ui/UserFiles.h"
 
-#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <exception>
 #include <optional>
@@ -24,21 +29,6 @@
 #include <utility>
 #include <vector>
 
-namespace {
-
-const QString kDocumentExtension = QStringLiteral("kks");
-// The blanks in both filters are part of what the dialogs show.
-const QString kOpenFilter = QStringLiteral("Tinselwick Files   *.KKS|*.KKS|All Files    *.*|*.*");
-const QString kSaveFilter = QStringLiteral("Tinselwick Files  *.KKS|*.KKS|All Files|  *.*");
-
-/// The file system's name for a path the dialogs chose (local 8-bit encoding), expanded.
-std::string NativeFullPath(const QString& chosen)
-{
-    return platform::FullPathName(QFile::encodeName(chosen).toStdString());
-}
-
-} // namespace
-
 void TCrisForm::Retrieve1Click(QObject*)
 {
     if ((GroupNames || Participants)
@@ -46,7 +36,7 @@ void TCrisForm::Retrieve1Click(QObject*)
         return;
 
     const std::optional<QString> chosen
-        = services_.FileDialogs.GetOpenFileName({ kDocumentExtension, kOpenFilter, QString(), QString() });
+        = OpenFileDialog({ kDocumentExtension, kDocumentOpenFilter, QString(), QString() });
     if (!chosen) {
         RefreshLists();
         return;
@@ -74,6 +64,8 @@ void TCrisForm::RetrieveDocument(const QString& chosen)
             + QStringLiteral(" incomplete"));
     RefreshLists();
     MarkSaved();
+    UpdateTitle(); // the document's name behind a message about its rules
+    RestoreRulesOf(QFile::decodeName(QByteArray::fromStdString(fileName)));
 }
 
 void TCrisForm::Save1Click(QObject* sender)
@@ -87,13 +79,18 @@ void TCrisForm::Save1Click(QObject* sender)
 void TCrisForm::SaveAs1Click(QObject*)
 {
     const QString preset = QFile::decodeName(QByteArray::fromStdString(CurrentFileName));
-    const std::optional<QString> chosen = services_.FileDialogs.GetSaveFileName(
-        { kDocumentExtension, kSaveFilter, QCoreApplication::applicationDirPath(), preset });
+    const std::optional<QString> chosen
+        = SaveFileDialog({ kDocumentExtension, kDocumentSaveFilter, QString(), preset });
     if (!chosen)
         return;
     const std::string fileName = NativeFullPath(*chosen);
+    // Without the lists SaveDocument refuses at once: nothing to ask about.
+    if (Participants && GroupNames && !MayReplace(fileName))
+        return;
     SaveDocument(fileName);
     CurrentFileName = fileName; // only a document that is on disk names the file
+    // The rules go with the document to its new name.
+    services_.Settings.SetRulesFor(ShownPath(fileName), rules_);
 }
 
 void TCrisForm::SaveDocument(const std::string& fileName)
@@ -105,4 +102,52 @@ void TCrisForm::SaveDocument(const std::string& fileName)
     const std::vector<std::string> templateLines = TemplateLines();
     WithFileErrors(fileName, [&] { WriteKksDocument(fileName, *GroupNames, *Participants, templateLines); });
     MarkSaved();
+}
+
+// ---- Where the dialogs start -----------------------------------------------------------
+
+QString TCrisForm::StartingFolder() const
+{
+    // Never the program's own folder: installed, nobody may write there.
+    QStringList candidates;
+    if (!CurrentFileName.empty())
+        candidates << QFileInfo(ShownPath(CurrentFileName)).absolutePath();
+    candidates << services_.Settings.LastFolder()
+               << QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    for (const QString& folder : candidates)
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    return QDir::homePath();
+}
+
+void TCrisForm::RememberFolderOf(const QString& file)
+{
+    services_.Settings.SetLastFolder(QFileInfo(file).absolutePath());
+}
+
+std::optional<QString> TCrisForm::OpenFileDialog(TFileDialogRequest request)
+{
+    request.InitialFolder = StartingFolder();
+    const std::optional<QString> chosen = services_.FileDialogs.GetOpenFileName(request);
+    if (chosen)
+        RememberFolderOf(*chosen);
+    return chosen;
+}
+
+std::optional<QString> TCrisForm::SaveFileDialog(TFileDialogRequest request)
+{
+    request.InitialFolder = StartingFolder();
+    const std::optional<QString> chosen = services_.FileDialogs.GetSaveFileName(request);
+    if (chosen)
+        RememberFolderOf(*chosen);
+    return chosen;
+}
+
+bool TCrisForm::MayReplace(const std::string& target)
+{
+    // Saving over the document's own file is what Save does, and asks nothing.
+    if (!NameTaken(target) || SameFile(target, CurrentFileName))
+        return true;
+    return services_.Messages.WarningOkCancel(
+        QFileInfo(ShownPath(target)).fileName() + QStringLiteral(" exists already. Replace it?"));
 }

@@ -7,6 +7,7 @@
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/MessageService.h"
 #include "print/PrinterService.h"
+#include "ui/ProgramSettings.h"
 
 struct TFormServices {
     IMessageService& Messages;
@@ -14,4 +15,5 @@ struct TFormServices {
     IHelpViewer& Help;
     IPrinterService& Printer;
     TRandomSource& Random; ///< the process-wide source: the draw and the test letter share it
+    TProgramSettings& Settings; ///< rules by document, the last folder, the window's place
 };

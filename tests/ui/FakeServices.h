@@ -16,15 +16,23 @@
 #include <vector>
 
 struct TShownMessage {
-    enum Kind { ErrorBox, ApplicationError, Warning, Question } kind;
+    enum Kind { ErrorBox, ApplicationError, Warning, Question, Listed } kind;
     QString text;
+    QStringList lines = {}; ///< a listed message's lines
+    TMessageKind icon = TMessageKind::Error; ///< a listed message's icon
+    bool asks = false; ///< a listed message with OK and Cancel
     bool operator==(const TShownMessage&) const = default;
 };
 
 inline std::ostream& operator<<(std::ostream& out, const TShownMessage& m)
 {
-    static const char* kinds[] = { "ErrorBox", "ApplicationError", "Warning", "Question" };
-    return out << kinds[m.kind] << "(\"" << m.text.toStdString() << "\")";
+    static const char* kinds[] = { "ErrorBox", "ApplicationError", "Warning", "Question", "Listed" };
+    return out << kinds[m.kind] << "(\"" << m.text.toStdString() << "\" " << m.lines.join(" | ").toStdString() << ")";
+}
+
+inline TShownMessage Listed(TMessageKind icon, const QString& text, const QStringList& lines, bool asks = false)
+{
+    return { TShownMessage::Listed, text, lines, icon, asks };
 }
 
 class TFakeMessages : public IMessageService {
@@ -32,6 +40,7 @@ public:
     std::vector<TShownMessage> shown;
     std::deque<bool> warningAnswers;
     std::deque<TSaveAnswer> questionAnswers; ///< Cancel once they run out
+    std::deque<bool> listAnswers; ///< for listed messages that ask; Cancel once they run out
     /// Runs while a message is "on screen", to look at the window behind it.
     std::function<void(const TShownMessage&)> whileShown;
 
@@ -56,6 +65,15 @@ public:
         return answer;
     }
 
+    bool ListMessage(TMessageKind icon, const QString& text, const QStringList& lines, bool askOkCancel) override
+    {
+        Record(Listed(icon, text, lines, askOkCancel));
+        const bool answer = !askOkCancel || (!listAnswers.empty() && listAnswers.front());
+        if (askOkCancel && !listAnswers.empty())
+            listAnswers.pop_front();
+        return answer;
+    }
+
     std::vector<TShownMessage> Take() { return std::exchange(shown, {}); }
 
 private:
@@ -71,16 +89,24 @@ class TFakeFileDialogs : public IFileDialogService {
 public:
     std::vector<TFileDialogRequest> openRequests;
     std::vector<TFileDialogRequest> saveRequests;
-    std::deque<std::optional<QString>> answers;
+    std::vector<QString> startedIn; ///< the folder every dialog (open, save, folder) started in
+    std::deque<std::optional<QString>> answers; ///< for every kind of dialog, in turn
 
     std::optional<QString> GetOpenFileName(const TFileDialogRequest& request) override
     {
         openRequests.push_back(request);
+        startedIn.push_back(request.InitialFolder);
         return Next();
     }
     std::optional<QString> GetSaveFileName(const TFileDialogRequest& request) override
     {
         saveRequests.push_back(request);
+        startedIn.push_back(request.InitialFolder);
+        return Next();
+    }
+    std::optional<QString> GetFolderName(const QString& initialFolder) override
+    {
+        startedIn.push_back(initialFolder);
         return Next();
     }
 

@@ -128,11 +128,14 @@ protected:
         messages.warningAnswers.clear();
         fileDialogs.answers.clear();
     }
-    void SaveAs(const std::optional<QString>& chosen)
+    /// File > Save As; `replace` answers the question before another existing file is replaced.
+    void SaveAs(const std::optional<QString>& chosen, bool replace = true)
     {
         fileDialogs.answers = { chosen };
+        messages.warningAnswers = { replace };
         F().SaveAs1->trigger();
         fileDialogs.answers.clear();
+        messages.warningAnswers.clear();
     }
     void Save(const std::optional<QString>& chosenIfAsked = std::nullopt)
     {

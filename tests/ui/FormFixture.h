@@ -6,8 +6,10 @@
 
 #include "register/CCUser.h"
 #include "ui/FmMainCC.h"
+#include "ui/ProgramSettings.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -27,11 +29,17 @@ protected:
     TFakeHelp help;
     TFakePrinter printer;
     TRandomSource random { 12345 };
+    QTemporaryDir settingsDir; ///< each test's own settings file
+    std::unique_ptr<TProgramSettings> settings;
     std::unique_ptr<TCrisForm> form;
+
+    QString SettingsFile() const { return settingsDir.filePath(QStringLiteral("tinselwick.conf")); }
 
     void SetUp() override
     {
-        form = std::make_unique<TCrisForm>(TFormServices { messages, fileDialogs, help, printer, random });
+        if (!settings)
+            settings = std::make_unique<TProgramSettings>(SettingsFile());
+        form = std::make_unique<TCrisForm>(TFormServices { messages, fileDialogs, help, printer, random, *settings });
         // Shown, so that the lists have their real size for scrolling; offscreen nothing appears.
         form->show();
         QApplication::processEvents();
@@ -47,6 +55,14 @@ protected:
         fileDialogs.openRequests.clear();
         fileDialogs.saveRequests.clear();
         FormTest::SetUp();
+    }
+
+    /// A fresh start of the program: the settings read again from their file.
+    void Restart()
+    {
+        form.reset();
+        settings = std::make_unique<TProgramSettings>(SettingsFile());
+        NewForm();
     }
 
     TCrisForm& F() { return *form; }
@@ -112,11 +128,16 @@ protected:
     }
 
     bool PanelOpen() const { return !form->PEdit->isHidden(); }
-    /// True when every command button is enabled (or, with false, every one disabled).
+    /// The title as the desktop shows it (the unsaved mark put in).
+    QString ShownTitle() const { return form->windowHandle()->title(); }
+    /// True when every command button and Tools item is enabled (or, with false, every one disabled).
     bool CommandsAre(bool enabled) const
     {
         for (QPushButton* button : form->CommandButtons())
             if (button->isEnabled() != enabled)
+                return false;
+        for (QAction* item : form->ToolItems())
+            if (item->isEnabled() != enabled)
                 return false;
         return true;
     }

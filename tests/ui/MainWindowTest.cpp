@@ -24,7 +24,7 @@ QString AccessibleName(QObject* object)
 TEST_F(FormTest, StartsWithNoDocumentEmptyListsAndEveryCommandEnabled)
 {
     EXPECT_EQ("CrisForm", F().objectName());
-    EXPECT_EQ("Tinselwick", F().windowTitle());
+    EXPECT_EQ("Tinselwick", ShownTitle());
     EXPECT_TRUE(F().GroupNames == nullptr && F().Participants == nullptr && F().CurrentParticipant == nullptr);
     EXPECT_EQ(emNone, F().EditMode);
     EXPECT_EQ("", F().CurrentGroup + F().CurrentFileName);
@@ -136,23 +136,35 @@ TEST_F(FormTest, TabOrderFollowsTheDesignedSequence)
     EXPECT_EQ(expected, chain);
 }
 
-TEST_F(FormTest, MenusOfferTheFileCommandsAndHelpWithF1)
+TEST_F(FormTest, MenusOfferFileToolsAndHelpWithTheirKeys)
 {
     EXPECT_EQ("MainMenu1", F().menuBar()->objectName());
+    EXPECT_EQ((QList<QAction*> { F().FileOnMenu->menuAction(), F().Tools1->menuAction(), F().Help1->menuAction() }),
+        F().menuBar()->actions());
     EXPECT_EQ("File", F().FileOnMenu->title());
     EXPECT_EQ("Help", F().Help1->title());
-    const std::vector<std::pair<QAction*, const char*>> items = { { F().Retrieve1, "Retrieve" }, { F().Save1, "Save" },
-        { F().SaveAs1, "Save As" }, { F().Help2, "Help " }, { F().About1, "About" } };
-    for (const auto& [action, caption] : items)
+    const std::vector<std::tuple<QAction*, const char*, const char*>> items
+        = { { F().Retrieve1, "Retrieve", "Ctrl+O" }, { F().Save1, "Save", "Ctrl+S" },
+              { F().SaveAs1, "Save As", "Ctrl+Shift+S" }, { F().Help2, "Help ", "F1" }, { F().About1, "About", "" } };
+    for (const auto& [action, caption, keys] : items) {
         EXPECT_EQ(QString::fromLatin1(caption), action->text());
+        EXPECT_EQ(QKeySequence(QString::fromLatin1(keys)), action->shortcut());
+    }
     EXPECT_EQ((QList<QAction*> { F().Retrieve1, F().Save1, F().SaveAs1 }), F().FileOnMenu->actions());
     EXPECT_EQ((QList<QAction*> { F().Help2, F().About1 }), F().Help1->actions());
-    EXPECT_EQ(QKeySequence(Qt::Key_F1), F().Help2->shortcut());
+    // The Tools menu and each of its items have a mnemonic of their own.
+    const std::vector<QAction*> tools = F().ToolItems();
+    QString mnemonics = F().Tools1->title().section('&', 1).left(1);
+    for (QAction* item : tools)
+        mnemonics += item->text().section('&', 1).left(1).toUpper();
+    EXPECT_EQ("TIERL", mnemonics);
+    EXPECT_EQ(F().Tools1->actions(), QList<QAction*>(tools.begin(), tools.end()));
     // In the client area's face, as the message boxes over the window are.
-    for (const QWidget* menu : std::initializer_list<const QWidget*> { F().menuBar(), F().FileOnMenu, F().Help1 })
+    for (const QWidget* menu :
+        std::initializer_list<const QWidget*> { F().menuBar(), F().FileOnMenu, F().Tools1, F().Help1 })
         EXPECT_EQ(F().centralWidget()->font().family(), menu->font().family());
 
-    // The captions have no mnemonics; F10 reaches the menus from the keyboard.
+    // File and Help have no mnemonics; F10 reaches the menus from the keyboard.
     F().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&F()));
     F().BGo->setFocus();

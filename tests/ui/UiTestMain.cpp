@@ -19,6 +19,10 @@ int main(int argc, char** argv)
         QFile::setPermissions(runtimeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
     }
+    // The window's settings go to a folder of the run's own, never the user's.
+    QTemporaryDir configDir;
+    if (configDir.isValid())
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configDir.path()));
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tinselwick"));
 

@@ -24,6 +24,8 @@ public:
     /// The chosen file's full path, or nothing when the user cancelled. An existing file is
     /// chosen without a question about replacing it unless the request asks for one.
     virtual std::optional<QString> GetSaveFileName(const TFileDialogRequest& request) = 0;
+    /// An existing folder's full path, or nothing when the user cancelled.
+    virtual std::optional<QString> GetFolderName(const QString& initialFolder) = 0;
 };
 
 /// The request's filter in the form Qt's dialogs take ("Text (*.TXT);;All (*.*)").

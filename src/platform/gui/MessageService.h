@@ -3,9 +3,13 @@
 // tests answer them in advance instead of blocking on a dialog.
 
 #include <QString>
+#include <QStringList>
 
 /// The answers to the question asked before unsaved work would be lost.
 enum class TSaveAnswer { Save, Discard, Cancel };
+
+/// The icon of a message box.
+enum class TMessageKind { Information, Warning, Error };
 
 class IMessageService {
 public:
@@ -21,4 +25,9 @@ public:
     /// A question with Save (the default), Discard and Cancel; a box closed without an
     /// answer is Cancel.
     virtual TSaveAnswer QuestionSaveDiscardCancel(const QString& text) = 0;
+    /// A box whose text heads a list of lines (refused lines, files, names) in a scrolling
+    /// area, so that any number of them fits on the screen. With `askOkCancel` it asks and
+    /// answers true for OK (a box closed without an answer is Cancel); otherwise it has one
+    /// OK button and answers true.
+    virtual bool ListMessage(TMessageKind kind, const QString& text, const QStringList& lines, bool askOkCancel) = 0;
 };

@@ -30,6 +30,19 @@ std::optional<QString> TQtFileDialogService::GetSaveFileName(const TFileDialogRe
     return Run(request, true);
 }
 
+std::optional<QString> TQtFileDialogService::GetFolderName(const QString& initialFolder)
+{
+    QFileDialog dialog(parent_);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (!initialFolder.isEmpty())
+        dialog.setDirectory(initialFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
+}
+
 std::optional<QString> TQtFileDialogService::Run(const TFileDialogRequest& request, bool save)
 {
     QFileDialog dialog(parent_);

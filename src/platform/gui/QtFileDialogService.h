@@ -16,6 +16,7 @@ public:
 
     std::optional<QString> GetOpenFileName(const TFileDialogRequest& request) override;
     std::optional<QString> GetSaveFileName(const TFileDialogRequest& request) override;
+    std::optional<QString> GetFolderName(const QString& initialFolder) override;
 
 private:
     std::optional<QString> Run(const TFileDialogRequest& request, bool save);
