@@ -26,8 +26,6 @@
 namespace cli {
 namespace {
 
-    constexpr int kPdfDotsPerInch = 600;
-
     constexpr const char* kPdfHelp = "Writes the pages to the PDF file OUT (A4, 600 dpi).";
 
     /// A printer needs a GUI application object; without a display it runs offscreen.
@@ -120,7 +118,7 @@ namespace {
         if (!files.empty()) {
             AllowEveryOpenFile();
             const auto application = StartPrinting(invocation);
-            WriteLetterFiles(NativePath(dir), files, *document.Participants, lines, kPdfDotsPerInch);
+            WriteLetterFiles(NativePath(dir), files, *document.Participants, lines, kPdfFileDotsPerInch);
         }
         const auto count = static_cast<int>(files.size());
         if (testIndex && count == 1)
@@ -189,7 +187,7 @@ int RunLettersCommand(TInvocation& invocation)
 
     const auto application = StartPrinting(invocation);
     {
-        const auto canvas = TQtPrinterCanvas::ForPdf(NativePath(out), kPdfDotsPerInch);
+        const auto canvas = TQtPrinterCanvas::ForPdf(NativePath(out), kPdfFileDotsPerInch);
         PrintLetters(*canvas, document.Participants.get(), lines, parser.isSet(test), random);
     }
 
@@ -220,7 +218,7 @@ int RunListCommand(TInvocation& invocation)
     const TKksDocument document = ReadPrintableDocument(fileName);
     const auto application = StartPrinting(invocation);
     {
-        const auto canvas = TQtPrinterCanvas::ForPdf(NativePath(out), kPdfDotsPerInch);
+        const auto canvas = TQtPrinterCanvas::ForPdf(NativePath(out), kPdfFileDotsPerInch);
         // Rows in the order of the window's participants list.
         PrintAllocationList(*canvas, document.Participants.get(), document.GroupNames.get());
     }

@@ -23,9 +23,6 @@
 
 namespace {
 
-/// The letters' files as the command-line tool writes them (A4 at 600 dpi).
-constexpr int kLetterFileDotsPerInch = 600;
-
 /// The wait cursor while a long piece of work runs on the window's thread.
 class TWaitCursor {
 public:
@@ -35,13 +32,10 @@ public:
     TWaitCursor& operator=(const TWaitCursor&) = delete;
 };
 
-/// What the window tells of refused lines: heading and lines, in one place for every
-/// file the import reads.
-void ReportRefusedLines(IMessageService& messages, const QString& file, const std::vector<TLineProblem>& problems)
+/// The lines of a report as the command-line tool prints them, one list line each.
+QStringList ReportLines(const std::string& report)
 {
-    messages.ListMessage(TMessageKind::Error,
-        QStringLiteral("Nothing was imported: these lines of %1 were refused.").arg(QFileInfo(file).fileName()),
-        LineProblemReport(file, problems), false);
+    return QString::fromStdString(report).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -57,10 +51,18 @@ void TCrisForm::ImportParticipants1Click(QObject*)
         return;
     const std::string fileName = NativeFullPath(*chosen);
     TImportedRegister imported = ImportRegister(WithFileErrors(fileName, [&] { return ReadUserFile(fileName); }));
-    if (!imported.problems.empty()) {
-        ReportRefusedLines(services_.Messages, *chosen, imported.problems);
+    // The tool's own report, named by the file's name alone as the window shows files.
+    const std::string shownName = QFileInfo(*chosen).fileName().toStdString();
+    if (!imported.problems.Empty()) {
+        services_.Messages.ListMessage(TMessageKind::Error,
+            QStringLiteral("Nothing was imported: these lines of %1 were refused.").arg(QFileInfo(*chosen).fileName()),
+            ReportLines(RefusedLinesReport(shownName, imported.problems)), false);
         return;
     }
+
+    // Names cut to one word and columns passed over are told once the register is in.
+    const std::string notes = ImportNotes(shownName, imported);
+    const QString summary = QString::fromStdString(ImportSummary(imported)).trimmed();
 
     // A new register with a new evening's letter, and no file yet: Save asks for a name.
     ClearDocument();
@@ -70,6 +72,9 @@ void TCrisForm::ImportParticipants1Click(QObject*)
     CurrentFileName.clear();
     SetDrawRules({}, 0);
     RefreshLists();
+    if (!notes.empty())
+        services_.Messages.ListMessage(TMessageKind::Information,
+            QStringLiteral("Imported ") + summary + QLatin1Char(':'), ReportLines(notes), false);
 }
 
 void TCrisForm::ExportParticipants1Click(QObject*)
@@ -186,7 +191,7 @@ void TCrisForm::LettersToFolder1Click(QObject*)
     if (!files.empty()) {
         const TWaitCursor wait;
         WithFileErrors(nativeFolder,
-            [&] { WriteLetterFiles(nativeFolder, files, *Participants, TemplateLines(), kLetterFileDotsPerInch); });
+            [&] { WriteLetterFiles(nativeFolder, files, *Participants, TemplateLines(), kPdfFileDotsPerInch); });
     }
 
     const auto count = static_cast<int>(files.size());

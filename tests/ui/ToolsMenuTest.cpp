@@ -10,7 +10,7 @@ namespace {
 TEST_F(FileCommandsTest, ImportAsksFirstRefusesABadFileWholeAndMakesANewUnnamedRegister)
 {
     WriteBytes(Path("bad.csv"), "first,last,household\nann,lee,LEE\n,,KAY\nbob,lee,\n");
-    WriteBytes(Path("good.csv"), "first,last,household\nann,lee,LEE\nbob,lee,lee\ncarol,kay,KAY\n");
+    WriteBytes(Path("good.csv"), "first,last,household\nann,lee,LEE\nbob,lee,lee\ncarol ann,kay,KAY\n");
     const Strings freshTemplate = F().TemplateLines();
     BuildSmallRegister();
     SaveAs(Path("party.kks"));
@@ -31,7 +31,10 @@ TEST_F(FileCommandsTest, ImportAsksFirstRefusesABadFileWholeAndMakesANewUnnamedR
     EXPECT_EQ(State(), before);
 
     F().ImportParticipants1->trigger(); // Save first: the group added goes to party.kks
-    EXPECT_EQ(messages.Take(), Messages { question });
+    EXPECT_EQ(messages.Take(),
+        (Messages { question,
+            Listed(TMessageKind::Information, "Imported 3 participants in 2 groups, 1 name cut:",
+                { "good.csv:4: first name \"carol ann\" cut to \"CAROL\"" }) }));
     EXPECT_EQ(ReadKksDocument(Native(Path("party.kks")), nullptr).GroupNames->Texts(), before.groups);
     EXPECT_EQ(GroupEntries(), (Strings { "LEE", "KAY" }));
     EXPECT_EQ(ParticipantKeys(), (Strings { "ANNLEE", "BOBLEE", "CAROLKAY" }));

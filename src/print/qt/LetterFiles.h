@@ -9,6 +9,10 @@
 
 class TCCUser;
 
+/// The resolution of the PDF files the program writes itself (A4 pages), so that a letter
+/// written from the window and one written by the tool are the same file.
+inline constexpr int kPdfFileDotsPerInch = 600;
+
 /// One giver's letter and the file it goes to.
 struct TLetterFile {
     const TCCUser* Giver = nullptr;
