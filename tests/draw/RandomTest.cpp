@@ -1,8 +1,9 @@
 #include "draw/Random.h"
+#include "ScriptedEntropy.h"
 
 #include <gtest/gtest.h>
 
-#include <ctime>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -32,20 +33,60 @@ TEST(RandomSource, GivesTheUpperHalfOfTheProductOfTheNewStateAndTheBound)
     }
 }
 
-TEST(RandomSource, StartUpSeedIsTheLowHalfOfTheMonotonicNanosecondCount)
+TEST(SecureSource, TakesEachNumberFromTheNextWordAndDrawsTheSurplusAgain)
 {
-    auto lowClockBits = [] {
-        timespec ts {};
-        clock_gettime(CLOCK_MONOTONIC, &ts);
-        return static_cast<std::uint32_t>(
-            static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000ull + static_cast<std::uint64_t>(ts.tv_nsec));
+    struct Case {
+        std::uint32_t bound;
+        std::vector<std::uint32_t> words, numbers;
     };
-    ProgramRandom().SetSeed(0);
-    const std::uint32_t before = lowClockBits();
-    SeedProgramRandomFromClock();
-    const std::uint32_t after = lowClockBits();
-    // Unsigned differences stay right when the low 32 bits wrap in between.
-    EXPECT_LE(ProgramRandom().Seed() - before, after - before);
+    // The upper half of word × bound; a word whose lower half falls below 2^32 mod bound
+    // (6 for 10, 1 for 3 and for 2^32 - 1) is passed over.
+    const std::vector<Case> cases = {
+        { 10, { 0x80000000u, 0x19999999u, 0x1999999Au, 0x33333334u, 0xFFFFFFFFu }, { 0, 2, 9 } },
+        { 3, { 0, 0xFFFFFFFFu, 0x55555556u }, { 2, 1 } },
+        { 0xFFFFFFFFu, { 0, 1, 0xFFFFFFFFu, 0x80000000u }, { 0, 0xFFFFFFFEu, 0x7FFFFFFFu } },
+        { 1, { 7, 0 }, { 0, 0 } },
+    };
+    for (Case c : cases) {
+        // A last word, 3/4 of the range, shows that no word was passed over or taken twice.
+        c.words.push_back(0xC0000000u);
+        c.numbers.push_back(3);
+        TScriptedEntropy entropy(c.words);
+        TRandomSource random(entropy);
+        std::vector<std::uint32_t> numbers;
+        for (std::size_t i = 0; i + 1 < c.numbers.size(); ++i)
+            numbers.push_back(random.Next(c.bound));
+        numbers.push_back(random.Next(4));
+        EXPECT_EQ(c.numbers, numbers) << "bound " << c.bound;
+    }
+}
+
+TEST(SecureSource, ReadsTheSystemABlockAtATimeAndOnlyWhenAsked)
+{
+    TScriptedEntropy entropy;
+    TRandomSource random(entropy);
+    EXPECT_TRUE(entropy.blocks.empty());
+    for (std::size_t k = 0; k <= 2 * TSecureRandom::kBlockWords; ++k)
+        random.Next(1u << 20);
+    EXPECT_EQ(std::vector<std::size_t>(3, TSecureRandom::kBlockWords), entropy.blocks);
+}
+
+TEST(RandomSource, IsSecureOnTheSystemsBitsUntilASeedIsSet)
+{
+    EXPECT_FALSE(ProgramRandom().IsSeeded());
+    std::vector<std::uint32_t> first(TSecureRandom::kBlockWords);
+    std::vector<std::uint32_t> second(first.size());
+    SystemEntropy().Fill(first);
+    SystemEntropy().Fill(second);
+    EXPECT_NE(first, second);
+    EXPECT_LT(std::count(first.begin(), first.end(), 0u), 4);
+
+    TScriptedEntropy entropy({ 0xC0000000u });
+    TRandomSource random(entropy);
+    EXPECT_EQ(3u, random.Next(4));
+    random.SetSeed(12345);
+    EXPECT_TRUE(random.IsSeeded());
+    EXPECT_EQ(1u, random.Next(4)); // the seeded generator's first number from 12345
 }
 
 } // namespace
