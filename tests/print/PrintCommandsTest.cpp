@@ -7,6 +7,8 @@
 #include "register/KksDocument.h"
 #include "support/CliRunner.h"
 
+#include "Version.h"
+
 #include "Participants.h"
 #include "PdfTools.h"
 
@@ -206,6 +208,35 @@ TEST_F(PrintCommands, PdfDirWritesEachGiversPageUnderTheirNameAndNeverHalfARun)
     fs::create_directories(blocked / "ann smith (2).pdf");
     EXPECT_EQ(Cli({ "letters", document, "--pdf-dir", blocked.string(), "--force" }).exitCode, 1);
     EXPECT_EQ(Listed(blocked), std::vector<std::string> { "ann smith (2).pdf" });
+}
+
+TEST_F(PrintCommands, PdfFilesAreTitledForTheirOneGiverAloneWithTheProgramAsCreator)
+{
+    const std::string document = WriteEvening();
+    const char* givers[] = { "ZOË WEST", "ANN SMITH", "BOB LEE", "CY OH" };
+    const struct {
+        std::vector<std::string> arguments;
+        std::string file, title;
+    } rows[] = {
+        { { "letters", document, "--pdf", PathOf("all.pdf") }, PathOf("all.pdf"), "Kris Kringle letters" },
+        { { "letters", document, "--pdf", PathOf("test.pdf"), "--test", "--seed", "1" }, PathOf("test.pdf"),
+            std::string("Kris Kringle letter for ") + givers[TRandomSource(1).Next(4)] },
+        { { "letters", document, "--pdf-dir", PathOf("each") }, PathOf("each/ANN SMITH.pdf"),
+            "Kris Kringle letter for ANN SMITH" },
+        { { "list", document, "--pdf", PathOf("list.pdf") }, PathOf("list.pdf"),
+            "Test Print of Allocations For Kris Kringle" },
+    };
+    for (const auto& row : rows) {
+        const TCliRun run = Cli(row.arguments);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(row.title, PdfInfoField(row.file, "Title"));
+        EXPECT_EQ(std::string("Tinselwick ") + kTinselwickVersion, PdfInfoField(row.file, "Creator")) << row.file;
+    }
+    // ANN SMITH gives to BOB LEE: her file's metadata, the XMP packet too, never says so.
+    const std::string file = Quoted(PathOf("each/ANN SMITH.pdf"));
+    const std::string metadata = CommandOutput("pdfinfo " + file + "; pdfinfo -meta " + file);
+    EXPECT_NE(metadata.find("ANN SMITH"), std::string::npos) << metadata;
+    EXPECT_EQ(metadata.find("BOB"), std::string::npos) << metadata;
 }
 
 } // namespace

@@ -37,6 +37,15 @@ public:
     /// The texts drawn on each page; a page is opened by BeginDocument and NewPage.
     std::vector<std::vector<TDrawnText>> Pages;
 
+    /// The title the job was given for its file.
+    std::string Title;
+
+    void SetDocumentTitle(std::string_view title) override
+    {
+        if (!Pages.empty())
+            ADD_FAILURE() << "titled after the document began";
+        Title = title;
+    }
     void BeginDocument() override
     {
         Log.push_back("begin");
