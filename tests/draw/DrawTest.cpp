@@ -203,16 +203,13 @@ TEST(Draw, TightLayoutsCompleteWithRandomValidAssignments)
     }
 }
 
-// Five participants in five groups allow the 44 derangements of five. Followed as a Markov
-// chain over partial assignments until every giver has a taker (a pass starts at a giver
-// without a taker, each equally likely; a step's candidate is one of the four others, each
-// equally likely, a candidate of the own group costing a step and nothing else), the draw
-// gives each of the 24 five-cycles 0.022849 and each of the 20 pairs of a three-cycle and a
-// swap 0.022581 (24 × 0.022849 + 20 × 0.022581 = 1). The step allowances and the 10,000
-// passes would cut short one draw in far fewer than 10^100 and are left out. A sound
-// generator thus misses one given assignment in N draws with a probability of at most
-// (1 - 0.022581)^N, and any of them with at most 44 (1 - 0.022581)^N: 1,074 draws would
-// bring that below 10^-9; 1,500 bring it to 6 × 10^-14.
+// Five participants in five groups allow the 44 derangements of five. Followed as a Markov chain over partial
+// assignments until every giver has a taker (a pass starts at a giver without a taker, each equally likely; a step's
+// candidate is one of the four others, each equally likely, one of the own group costing a step and nothing else), the
+// draw gives each of the 24 five-cycles 0.022849 and each of the 20 pairs of a three-cycle and a swap 0.022581
+// (24 × 0.022849 + 20 × 0.022581 = 1); the step allowances and the 10,000 passes cut short far fewer than one draw in
+// 10^100 and are left out. A sound generator misses some assignment in N draws with a probability of at most
+// 44 (1 - 0.022581)^N: below 10^-9 from N = 1,074 on, 6 × 10^-14 for N = 1,500.
 TEST(Draw, UnseededDrawsReachEveryAllowedAssignment)
 {
     auto list = MakeRegister({ 0, 1, 2, 3, 4 });
@@ -225,25 +222,22 @@ TEST(Draw, UnseededDrawsReachEveryAllowedAssignment)
     EXPECT_EQ(44u, seen.size());
 }
 
-// The secure generator's own fast path must take the words a plain call per number takes,
-// across blocks, words drawn again, further passes and the completion.
+// The secure generator's fast path takes the words a call per number takes: across blocks, words drawn again (each
+// 0 here: 2^32 mod n > 0), further passes and the completion.
 TEST(Draw, UnseededFastPathTakesTheSameNumbersAsTheGenericOne)
 {
     for (const auto& groups : { Layout("pairs", 1000), Layout("half", 2000), std::vector<std::int32_t> { 0, 1 } }) {
         auto fast = MakeRegister(groups);
         auto generic = MakeRegister(groups);
-        const std::vector<std::uint32_t> surplus(5, 0); // each drawn again: 2^32 mod n > 0
-        TScriptedEntropy fastBits(surplus, 7);
-        TScriptedEntropy genericBits(surplus, 7);
-        TRandomSource fastSource(fastBits);
-        TRandomSource genericSource(genericBits);
+        TScriptedEntropy fastBits({ 0, 0, 0 }, 7), genericBits({ 0, 0, 0 }, 7);
+        TRandomSource fastSource(fastBits), genericSource(genericBits);
         TRecordingRandom recording(genericSource);
         TDrawReport report;
         ASSERT_EQ(TDrawOutcome::Complete, DrawAssignments(fast.get(), fastSource));
         ASSERT_EQ(TDrawOutcome::Complete, DrawAssignments(generic.get(), recording, report));
         EXPECT_EQ(TakerIndices(*generic), TakerIndices(*fast)) << groups.size();
-        EXPECT_EQ(genericBits.blocks, fastBits.blocks) << groups.size();
         EXPECT_EQ(genericSource.Next(1u << 31), fastSource.Next(1u << 31)) << groups.size();
+        EXPECT_EQ(genericBits.blocks, fastBits.blocks) << groups.size();
     }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -33,35 +34,26 @@ TEST(RandomSource, GivesTheUpperHalfOfTheProductOfTheNewStateAndTheBound)
     }
 }
 
-TEST(SecureSource, TakesEachNumberFromTheNextWordAndDrawsTheSurplusAgain)
+TEST(SecureSource, TakesEachNumberFromTheNextWordsAndDrawsTheSurplusAgain)
 {
-    struct Case {
-        std::uint32_t bound;
-        std::vector<std::uint32_t> words, numbers;
+    // The upper half of word × bound; a word whose lower half falls below 2^32 mod bound (6 for 10, 1 for 3 and for
+    // 2^32 - 1) is passed over. The last word, 3/4 of the range with the bound 4, shows that none was skipped.
+    const std::vector<std::tuple<std::uint32_t, std::vector<std::uint32_t>, std::vector<std::uint32_t>>> cases = {
+        { 10, { 0x80000000u, 0x19999999u, 0x1999999Au, 0x33333334u, 0xFFFFFFFFu, 0xC0000000u }, { 0, 2, 9 } },
+        { 3, { 0, 0xFFFFFFFFu, 0x55555556u, 0xC0000000u }, { 2, 1 } },
+        { 0xFFFFFFFFu, { 0, 1, 0xFFFFFFFFu, 0x80000000u, 0xC0000000u }, { 0, 0xFFFFFFFEu, 0x7FFFFFFFu } },
+        { 1, { 7, 0, 0xC0000000u }, { 0, 0 } },
     };
-    // The upper half of word × bound; a word whose lower half falls below 2^32 mod bound
-    // (6 for 10, 1 for 3 and for 2^32 - 1) is passed over.
-    const std::vector<Case> cases = {
-        { 10, { 0x80000000u, 0x19999999u, 0x1999999Au, 0x33333334u, 0xFFFFFFFFu }, { 0, 2, 9 } },
-        { 3, { 0, 0xFFFFFFFFu, 0x55555556u }, { 2, 1 } },
-        { 0xFFFFFFFFu, { 0, 1, 0xFFFFFFFFu, 0x80000000u }, { 0, 0xFFFFFFFEu, 0x7FFFFFFFu } },
-        { 1, { 7, 0 }, { 0, 0 } },
-    };
-    for (Case c : cases) {
-        // A last word, 3/4 of the range, shows that no word was passed over or taken twice.
-        c.words.push_back(0xC0000000u);
-        c.numbers.push_back(3);
-        TScriptedEntropy entropy(c.words);
+    for (const auto& [bound, words, numbers] : cases) {
+        TScriptedEntropy entropy(words);
         TRandomSource random(entropy);
-        std::vector<std::uint32_t> numbers;
-        for (std::size_t i = 0; i + 1 < c.numbers.size(); ++i)
-            numbers.push_back(random.Next(c.bound));
-        numbers.push_back(random.Next(4));
-        EXPECT_EQ(c.numbers, numbers) << "bound " << c.bound;
+        for (const std::uint32_t number : numbers)
+            EXPECT_EQ(number, random.Next(bound)) << bound;
+        EXPECT_EQ(3u, random.Next(4)) << bound;
     }
 }
 
-TEST(SecureSource, ReadsTheSystemABlockAtATimeAndOnlyWhenAsked)
+TEST(SecureSource, ReadsTheBitsABlockAtATimeAndOnlyWhenAsked)
 {
     TScriptedEntropy entropy;
     TRandomSource random(entropy);
@@ -73,20 +65,13 @@ TEST(SecureSource, ReadsTheSystemABlockAtATimeAndOnlyWhenAsked)
 
 TEST(RandomSource, IsSecureOnTheSystemsBitsUntilASeedIsSet)
 {
-    EXPECT_FALSE(ProgramRandom().IsSeeded());
-    std::vector<std::uint32_t> first(TSecureRandom::kBlockWords);
-    std::vector<std::uint32_t> second(first.size());
+    std::vector<std::uint32_t> first(4096), second(4096);
     SystemEntropy().Fill(first);
     SystemEntropy().Fill(second);
-    EXPECT_NE(first, second);
-    EXPECT_LT(std::count(first.begin(), first.end(), 0u), 4);
-
-    TScriptedEntropy entropy({ 0xC0000000u });
-    TRandomSource random(entropy);
-    EXPECT_EQ(3u, random.Next(4));
-    random.SetSeed(12345);
-    EXPECT_TRUE(random.IsSeeded());
-    EXPECT_EQ(1u, random.Next(4)); // the seeded generator's first number from 12345
+    EXPECT_TRUE(first != second && std::count(first.begin(), first.end(), 0u) < 4);
+    EXPECT_FALSE(ProgramRandom().IsSeeded());
+    ProgramRandom().SetSeed(12345);
+    EXPECT_EQ(1u, ProgramRandom().Next(4)); // the seeded generator's first number from 12345
 }
 
 } // namespace

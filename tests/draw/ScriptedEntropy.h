@@ -1,35 +1,27 @@
 #pragma once
-// Random bits a test writes: the words given first, then those of a fixed generator, with
-// a note of every block the secure source asks for.
+// Random bits a test writes: the words given, then those of a fixed generator; every block
+// asked for is noted.
 
 #include "draw/Entropy.h"
 
-#include <deque>
 #include <random>
 #include <vector>
 
-class TScriptedEntropy : public IEntropySource {
-public:
+struct TScriptedEntropy : IEntropySource {
     explicit TScriptedEntropy(std::vector<std::uint32_t> words = {}, std::uint32_t seed = 1)
-        : script_(words.begin(), words.end())
-        , rest_(seed)
+        : script(std::move(words))
+        , rest(seed)
     {
     }
-
     void Fill(std::span<std::uint32_t> words) override
     {
         blocks.push_back(words.size());
-        for (std::uint32_t& word : words) {
-            word = script_.empty() ? static_cast<std::uint32_t>(rest_()) : script_.front();
-            if (!script_.empty())
-                script_.pop_front();
-        }
+        for (std::uint32_t& word : words)
+            word = taken < script.size() ? script[taken++] : static_cast<std::uint32_t>(rest());
     }
 
-    /// The size of every block asked for, in words.
-    std::vector<std::size_t> blocks;
-
-private:
-    std::deque<std::uint32_t> script_;
-    std::mt19937 rest_;
+    std::vector<std::uint32_t> script;
+    std::size_t taken = 0;
+    std::mt19937 rest;
+    std::vector<std::size_t> blocks; ///< the size of every block asked for, in words
 };
