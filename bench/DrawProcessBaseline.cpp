@@ -20,7 +20,7 @@ int main(int argc, char** argv)
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<std::uint32_t> order(std::strtoul(argv[3], nullptr, 10));
     std::iota(order.begin(), order.end(), 0u);
-    TRandomSource random(static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)));
+    TSeededRandom random(static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)));
     for (std::size_t i = order.size(); i > 1; --i)
         std::swap(order[i - 1], order[random.Next(static_cast<std::uint32_t>(i))]);
     std::ofstream out(argv[2], std::ios::binary);

@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcsv-dev
+  libcsv-dev libssl-dev
   clang libclang-rt-14-dev clang-format-14
   xvfb xauth xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation2

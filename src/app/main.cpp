@@ -55,10 +55,11 @@ int main(int argc, char* argv[])
         return *request.exitCode;
     }
 
-    // The order of the units' start-up: the persistent classes, the random seed, then
-    // the version, which must be set before any record can be created.
+    // The order of the units' start-up: the persistent classes, the random source (the
+    // secure generator: the window never takes a seed), then the version, which must be set
+    // before any record can be created.
     StartPersistence();
-    SeedProgramRandomFromClock();
+    ProgramRandom();
     SetProgramVersion();
 
     // Only the program's own name goes to the toolkit: no option reaches it.

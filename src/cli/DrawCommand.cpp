@@ -107,8 +107,9 @@ int cli::RunDrawCommand(TInvocation& invocation)
     // Parsed before anything is read, so that a wrong seed never costs a document.
     const std::optional<TSharedOptions> options = ParseArguments(parser, invocation,
         { { TSharedOption::Seed,
-              "Starts the random source at N (0 to 4294967295), so that a draw can be repeated; "
-              "without it the source is seeded from the clock, as the program does at start-up." },
+              "Starts the random source at N (0 to 4294967295), so that a draw can be repeated: anybody "
+              "who knows N can work the draw out, so it is for tests and audits. Without it the numbers "
+              "come from the system's secure generator, as in the program." },
             { TSharedOption::Output, "Saves the result to OUT instead of back to FILE." },
             { TSharedOption::Force, "Replaces OUT if it exists." } });
     if (!options)
@@ -136,8 +137,6 @@ int cli::RunDrawCommand(TInvocation& invocation)
         return kExitDocumentError;
     if (options->seed)
         ProgramRandom().SetSeed(*options->seed);
-    else
-        SeedProgramRandomFromClock();
     if (request)
         return DrawWithRulesAndSave(document, *request, outName);
     const TDrawOutcome outcome = DrawAssignments(document.Participants.get(), ProgramRandom());

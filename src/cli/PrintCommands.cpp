@@ -175,26 +175,26 @@ int RunLettersCommand(TInvocation& invocation)
     TRandomSource& random = ProgramRandom();
     if (options->seed)
         random.SetSeed(*options->seed);
-    else
-        SeedProgramRandomFromClock();
-    // The test letter's entry is the next draw of the shared source; read it off a copy
-    // to tell the user whose letter it is.
-    TRandomSource preview = random;
-    const int testIndex = static_cast<int>(preview.Next(static_cast<std::uint32_t>(document.Participants->Count())));
+    // The test letter's entry is drawn once, here, to tell the user whose letter it is.
+    const std::optional<int> testIndex = parser.isSet(test)
+        ? std::optional<int>(static_cast<int>(random.Next(static_cast<std::uint32_t>(document.Participants->Count()))))
+        : std::nullopt;
     if (!folder.isEmpty())
-        return WriteLetterFolder(invocation, folder, options->force, fileName, document, lines,
-            parser.isSet(test) ? std::optional<int>(testIndex) : std::nullopt);
+        return WriteLetterFolder(invocation, folder, options->force, fileName, document, lines, testIndex);
 
     const auto application = StartPrinting(invocation);
     {
         const auto canvas = TQtPrinterCanvas::ForPdf(NativePath(out), kPdfFileDotsPerInch);
-        PrintLetters(*canvas, document.Participants.get(), lines, parser.isSet(test), random);
+        if (testIndex)
+            PrintTestLetter(*canvas, document.Participants.get(), lines, *testIndex);
+        else
+            PrintLetters(*canvas, document.Participants.get(), lines, false, random);
     }
 
-    if (parser.isSet(test)) {
-        const TCCUser* giver = UserAt(*document.Participants, testIndex);
+    if (testIndex) {
+        const TCCUser* giver = UserAt(*document.Participants, *testIndex);
         WriteOut(QString("Test letter for entry %1 (%2) written to %3\n")
-                     .arg(testIndex + 1)
+                     .arg(*testIndex + 1)
                      .arg(giver != nullptr ? Display(giver->SpacedName()) : QString("no participant"), out));
     } else {
         const int letters = RecordCount(*document.Participants);

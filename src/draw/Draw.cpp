@@ -4,6 +4,7 @@
 #include "register/CCUser.h"
 
 #include <bit>
+#include <span>
 #include <vector>
 
 namespace {
@@ -35,15 +36,15 @@ private:
     Random& source_;
 };
 
-/// The program's own source, the same numbers faster. Reached through a reference, its state
+/// The seeded generator, the same numbers faster. Reached through a reference, its state
 /// would be reloaded after every store to the board (a store to an int32 may alias the uint32
 /// state); local copies stay in registers, and the state is written back at the end. Two
 /// states are kept, one number apart, and each is advanced by two steps of the generator at
 /// once (s2 = s0 * a^2 + a + 1), so that a number does not wait for the multiplication that
 /// makes the one before it.
-template <> class TPassRandom<TRandomSource> {
+template <> class TPassRandom<TSeededRandom> {
 public:
-    explicit TPassRandom(TRandomSource& source)
+    explicit TPassRandom(TSeededRandom& source)
         : source_(source)
         , current_(source.Seed())
         , next_(current_ * kMultiplier + 1u)
@@ -58,14 +59,54 @@ public:
         const std::uint32_t state = next_;
         next_ = current_ * (kMultiplier * kMultiplier) + (kMultiplier + 1u);
         current_ = state;
-        return TRandomSource::Scale(state, n);
+        return TSeededRandom::Scale(state, n);
     }
 
 private:
-    static constexpr std::uint32_t kMultiplier = TRandomSource::kMultiplier;
-    TRandomSource& source_;
+    static constexpr std::uint32_t kMultiplier = TSeededRandom::kMultiplier;
+    TSeededRandom& source_;
     std::uint32_t current_; ///< the state after the last number taken
     std::uint32_t next_; ///< the state after the number to come
+};
+
+/// The secure generator, the same numbers without a call through the source for each: the
+/// words of its block are read through a pointer of the pass's own, and the source is told
+/// how many were taken when a block runs out and at the end.
+template <> class TPassRandom<TSecureRandom> {
+public:
+    explicit TPassRandom(TSecureRandom& source)
+        : source_(source)
+    {
+        TakeBlock();
+    }
+    ~TPassRandom() { source_.Consume(static_cast<std::size_t>(at_ - begin_)); }
+    TPassRandom(const TPassRandom&) = delete;
+    TPassRandom& operator=(const TPassRandom&) = delete;
+
+    std::uint32_t Next(std::uint32_t n)
+    {
+        return UniformBelow(n, [this] {
+            if (at_ == end_) [[unlikely]]
+                TakeBlock();
+            return *at_++;
+        });
+    }
+
+private:
+    void TakeBlock()
+    {
+        source_.Consume(static_cast<std::size_t>(at_ - begin_));
+        // Counted as taken before the source is asked again, should reading the next block fail.
+        begin_ = at_;
+        const std::span<const std::uint32_t> words = source_.Unread();
+        begin_ = at_ = words.data();
+        end_ = begin_ + words.size();
+    }
+
+    TSecureRandom& source_;
+    const std::uint32_t* begin_ = nullptr;
+    const std::uint32_t* at_ = nullptr;
+    const std::uint32_t* end_ = nullptr;
 };
 
 struct TChainEnd {
@@ -208,12 +249,12 @@ template <class Random> TDrawOutcome Run(TStringList* participants, Random& rand
 TDrawOutcome DrawAssignments(TStringList* participants, TRandomSource& random)
 {
     TDrawReport report;
-    return Run(participants, random, report);
+    return DrawAssignments(participants, random, report);
 }
 
 TDrawOutcome DrawAssignments(TStringList* participants, TRandomSource& random, TDrawReport& report)
 {
-    return Run(participants, random, report);
+    return random.Visit([&](auto& generator) { return Run(participants, generator, report); });
 }
 
 TDrawOutcome DrawAssignments(TStringList* participants, IRandomNumbers& random, TDrawReport& report)
@@ -228,7 +269,7 @@ bool CompleteAssignments(TStringList* participants, TRandomSource& random)
     TDrawBoard board(*participants, TDrawBoard::TLinks::Imported);
     if (board.SomeGroupOverHalf())
         return false;
-    CompleteBoard(board, random);
+    random.Visit([&board](auto& generator) { CompleteBoard(board, generator); });
     board.Store();
     return true;
 }

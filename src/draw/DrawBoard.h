@@ -97,5 +97,6 @@ private:
 /// record of another group and is taken exactly once. Existing links stay, except that a
 /// few may be rerouted when the free participants are all of one group. Requires that no
 /// group holds more than half of the records (see SomeGroupOverHalf). `Random` is any type
-/// with `std::uint32_t Next(std::uint32_t n)`; TRandomSource and IRandomNumbers are built.
+/// with `std::uint32_t Next(std::uint32_t n)`; the two generators of a TRandomSource and
+/// IRandomNumbers are built.
 template <class Random> void CompleteBoard(TDrawBoard& board, Random& random);

@@ -231,5 +231,6 @@ template <class Random> void CompleteBoard(TDrawBoard& board, Random& random)
         Reroute(board, leftover, groups, takers, random);
 }
 
-template void CompleteBoard<TRandomSource>(TDrawBoard&, TRandomSource&);
+template void CompleteBoard<TSeededRandom>(TDrawBoard&, TSeededRandom&);
+template void CompleteBoard<TSecureRandom>(TDrawBoard&, TSecureRandom&);
 template void CompleteBoard<IRandomNumbers>(TDrawBoard&, IRandomNumbers&);

@@ -116,6 +116,7 @@ void PrintAllocationList(TCanvas& canvas, const TStringList* participants, const
     if (participants == nullptr || participants->Count() < 2)
         return;
 
+    canvas.SetDocumentTitle(kTitle);
     canvas.BeginDocument();
     const TAllocationListLayout layout = LayOutAllocationList(canvas, participants->Count());
     FitFontToBox(canvas, 2 * layout.LineStep, layout.TextWidth, kTitle);

@@ -15,6 +15,9 @@ class TCanvas {
 public:
     virtual ~TCanvas() = default;
 
+    /// The title a file of the job carries in its metadata (Windows-1252), given before the
+    /// job begins; a job on a printer keeps none.
+    virtual void SetDocumentTitle(std::string_view /*title*/) { }
     virtual void BeginDocument() = 0;
     virtual void NewPage() = 0;
     virtual void EndDocument() = 0;

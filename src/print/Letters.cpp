@@ -128,29 +128,34 @@ void PrintLetter(
     }
 }
 
-void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::vector<std::string>& templateLines,
-    bool testLetter, TRandomSource& random)
-{
-    if (participants == nullptr || participants->Count() < 2)
-        return;
+namespace {
 
-    const std::string bodySample = ChooseBodySample(*participants, templateLines);
+/// The title of a file of letters. One giver's letter is named after the giver alone: the
+/// metadata of a letter mailed unopened must not tell whom it gives to.
+std::string LettersTitle(const TCCUser* onlyGiver)
+{
+    if (onlyGiver == nullptr)
+        return "Kris Kringle letters";
+    std::string name = onlyGiver->SpacedName();
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    return "Kris Kringle letter for " + name;
+}
+
+/// The letters of the entries first to last, one job.
+void PrintLetterRange(TCanvas& canvas, const TStringList& participants, const std::vector<std::string>& templateLines,
+    int first, int last)
+{
+    const std::string bodySample = ChooseBodySample(participants, templateLines);
+    canvas.SetDocumentTitle(LettersTitle(first == last ? UserAt(participants, first) : nullptr));
     canvas.BeginDocument();
     const TLetterLayout layout = LayOutLetters(canvas, templateLines.size(), bodySample);
-
-    const int count = participants->Count();
-    int first = 0;
-    int last = count - 1;
-    if (testLetter) {
-        first = static_cast<int>(random.Next(static_cast<std::uint32_t>(count)));
-        last = first;
-    }
 
     // A page break goes before every letter but the first, so that neither entries
     // without a record nor the last letter leave an empty page behind.
     bool anyLetter = false;
     for (int i = first; i <= last; ++i) {
-        const TCCUser* giver = UserAt(*participants, i);
+        const TCCUser* giver = UserAt(participants, i);
         if (giver == nullptr)
             continue;
         if (anyLetter)
@@ -161,10 +166,32 @@ void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::v
     canvas.EndDocument();
 }
 
+} // namespace
+
+void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::vector<std::string>& templateLines,
+    bool testLetter, TRandomSource& random)
+{
+    if (participants == nullptr || participants->Count() < 2)
+        return;
+    const int count = participants->Count();
+    // The test letter's entry is drawn before the job begins, so that the file can be titled.
+    const int first = testLetter ? static_cast<int>(random.Next(static_cast<std::uint32_t>(count))) : 0;
+    PrintLetterRange(canvas, *participants, templateLines, first, testLetter ? first : count - 1);
+}
+
+void PrintTestLetter(
+    TCanvas& canvas, const TStringList* participants, const std::vector<std::string>& templateLines, int entry)
+{
+    if (participants == nullptr || participants->Count() < 2)
+        return;
+    PrintLetterRange(canvas, *participants, templateLines, entry, entry);
+}
+
 void PrintGiversLetter(TCanvas& canvas, const TStringList& participants, const std::vector<std::string>& templateLines,
     const TCCUser& giver)
 {
     const std::string bodySample = ChooseBodySample(participants, templateLines);
+    canvas.SetDocumentTitle(LettersTitle(&giver));
     canvas.BeginDocument();
     const TLetterLayout layout = LayOutLetters(canvas, templateLines.size(), bodySample);
     PrintLetter(canvas, layout, giver, templateLines);

@@ -30,6 +30,10 @@ void PrintLetters(TCanvas& canvas, const TStringList* participants, const std::v
 void PrintLetters(IPrinterService& printer, const TStringList* participants,
     const std::vector<std::string>& templateLines, bool testLetter, TRandomSource& random);
 
+/// Prints the letter of entry `entry` alone, as the test letter that drew it would.
+void PrintTestLetter(
+    TCanvas& canvas, const TStringList* participants, const std::vector<std::string>& templateLines, int entry);
+
 /// Prints the letter of `giver` alone, as a job of its own: the very page that the job of
 /// all letters prints for them, fonts fitted to the first entry as there.
 void PrintGiversLetter(TCanvas& canvas, const TStringList& participants, const std::vector<std::string>& templateLines,

@@ -1,5 +1,6 @@
 #include "register/NameRules.h"
 
+#include "persist/AnsiText.h"
 #include "register/CCUser.h"
 
 namespace {
@@ -20,9 +21,11 @@ std::string CleanName(std::string_view text)
     while (end > begin && IsTrimmed(text[end - 1]))
         --end;
     std::string name(text.substr(begin, end - begin));
+    // Every letter the code page has a capital for, as people write names: josé müller is
+    // JOSÉ MÜLLER, not JOSé MüLLER. The table is the one letter case is ignored by, so a
+    // name cleaned here is the key any other spelling of it is looked up as.
     for (char& c : name)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = AnsiUpperChar(c);
     const std::size_t blank = name.find(' ');
     if (blank != std::string::npos)
         name.resize(blank);

@@ -16,8 +16,9 @@ inline constexpr std::size_t kCurrentGroupCapacity = kGroupNameCapacity;
 /// The text that stands in GroupNames for a deleted group; no group may be named so.
 inline constexpr const char* kDeletedGroupPlaceholder = ".";
 
-/// Trims characters with codes 32 or less from both ends, upper-cases a to z (nothing
-/// else) and keeps what stands before the first blank: always one upper-case word.
+/// Trims characters with codes 32 or less from both ends, upper-cases every letter that has
+/// a capital in Windows-1252 (a to z, à to þ but ÷, š œ ž ÿ; ß stays) and keeps what stands
+/// before the first blank: always one upper-case word.
 std::string CleanName(std::string_view text);
 
 /// The first `capacity` characters of `text`.

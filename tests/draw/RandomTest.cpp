@@ -1,8 +1,10 @@
 #include "draw/Random.h"
+#include "ScriptedEntropy.h"
 
 #include <gtest/gtest.h>
 
-#include <ctime>
+#include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -32,20 +34,44 @@ TEST(RandomSource, GivesTheUpperHalfOfTheProductOfTheNewStateAndTheBound)
     }
 }
 
-TEST(RandomSource, StartUpSeedIsTheLowHalfOfTheMonotonicNanosecondCount)
+TEST(SecureSource, TakesEachNumberFromTheNextWordsAndDrawsTheSurplusAgain)
 {
-    auto lowClockBits = [] {
-        timespec ts {};
-        clock_gettime(CLOCK_MONOTONIC, &ts);
-        return static_cast<std::uint32_t>(
-            static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000ull + static_cast<std::uint64_t>(ts.tv_nsec));
+    // The upper half of word × bound; a word whose lower half falls below 2^32 mod bound (6 for 10, 1 for 3 and for
+    // 2^32 - 1) is passed over. The last word, 3/4 of the range with the bound 4, shows that none was skipped.
+    const std::vector<std::tuple<std::uint32_t, std::vector<std::uint32_t>, std::vector<std::uint32_t>>> cases = {
+        { 10, { 0x80000000u, 0x19999999u, 0x1999999Au, 0x33333334u, 0xFFFFFFFFu, 0xC0000000u }, { 0, 2, 9 } },
+        { 3, { 0, 0xFFFFFFFFu, 0x55555556u, 0xC0000000u }, { 2, 1 } },
+        { 0xFFFFFFFFu, { 0, 1, 0xFFFFFFFFu, 0x80000000u, 0xC0000000u }, { 0, 0xFFFFFFFEu, 0x7FFFFFFFu } },
+        { 1, { 7, 0, 0xC0000000u }, { 0, 0 } },
     };
-    ProgramRandom().SetSeed(0);
-    const std::uint32_t before = lowClockBits();
-    SeedProgramRandomFromClock();
-    const std::uint32_t after = lowClockBits();
-    // Unsigned differences stay right when the low 32 bits wrap in between.
-    EXPECT_LE(ProgramRandom().Seed() - before, after - before);
+    for (const auto& [bound, words, numbers] : cases) {
+        TScriptedEntropy entropy(words);
+        TRandomSource random(entropy);
+        for (const std::uint32_t number : numbers)
+            EXPECT_EQ(number, random.Next(bound)) << bound;
+        EXPECT_EQ(3u, random.Next(4)) << bound;
+    }
+}
+
+TEST(SecureSource, ReadsTheBitsABlockAtATimeAndOnlyWhenAsked)
+{
+    TScriptedEntropy entropy;
+    TRandomSource random(entropy);
+    EXPECT_TRUE(entropy.blocks.empty());
+    for (std::size_t k = 0; k <= 2 * TSecureRandom::kBlockWords; ++k)
+        random.Next(1u << 20);
+    EXPECT_EQ(std::vector<std::size_t>(3, TSecureRandom::kBlockWords), entropy.blocks);
+}
+
+TEST(RandomSource, IsSecureOnTheSystemsBitsUntilASeedIsSet)
+{
+    std::vector<std::uint32_t> first(4096), second(4096);
+    SystemEntropy().Fill(first);
+    SystemEntropy().Fill(second);
+    EXPECT_TRUE(first != second && std::count(first.begin(), first.end(), 0u) < 4);
+    EXPECT_FALSE(ProgramRandom().IsSeeded());
+    ProgramRandom().SetSeed(12345);
+    EXPECT_EQ(1u, ProgramRandom().Next(4)); // the seeded generator's first number from 12345
 }
 
 } // namespace

@@ -261,4 +261,23 @@ TEST(PrintLetters, TestLetterIsTheDrawnEntrysPageWithTheFirstEntrysFonts)
     }
 }
 
+TEST(LetterLayout, AFileIsTitledAsLettersForItsOneGiverAloneOrAsTheList)
+{
+    auto people = ThreeInCircle();
+    const std::vector<std::string> lines { "[M] gives to [G]" };
+    TRandomSource random(7);
+    TRecordingCanvas all, drawn, chosen, cy, list;
+    PrintLetters(all, people.get(), lines, false, random);
+    PrintLetters(drawn, people.get(), lines, true, random);
+    PrintTestLetter(chosen, people.get(), lines, 1);
+    PrintGiversLetter(cy, *people, lines, *UserAt(*people, 2));
+    PrintAllocationList(list, people.get(), nullptr);
+    EXPECT_EQ("Kris Kringle letters", all.Title);
+    EXPECT_EQ("Kris Kringle letter for " + UserAt(*people, static_cast<int>(TRandomSource(7).Next(3)))->SpacedName(),
+        drawn.Title);
+    EXPECT_EQ("Kris Kringle letter for BOB LEE", chosen.Title); // not a word of CY, whom BOB gives to
+    EXPECT_EQ("Kris Kringle letter for CY", cy.Title); // no blank for the empty last name
+    EXPECT_EQ("Test Print of Allocations For Kris Kringle", list.Title);
+}
+
 } // namespace

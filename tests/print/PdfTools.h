@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <regex>
 #include <string>
 
 /// True when `tool` can be run from the PATH.
@@ -46,6 +47,14 @@ inline int PdfPageCount(const std::string& path)
     const std::string info = CommandOutput("pdfinfo " + Quoted(path) + " 2>/dev/null");
     const std::size_t at = info.find("Pages:");
     return at == std::string::npos ? 0 : std::stoi(info.substr(at + 6));
+}
+
+/// A field of the file's metadata as pdfinfo shows it ("Title", "Creator"); empty when missing.
+inline std::string PdfInfoField(const std::string& path, const std::string& field)
+{
+    const std::string info = CommandOutput("pdfinfo " + Quoted(path) + " 2>/dev/null");
+    std::smatch match;
+    return std::regex_search(info, match, std::regex("(^|\n)" + field + ": *([^\n]*)")) ? match[2].str() : "";
 }
 
 /// A test that reads PDF files back in a fresh folder; skipped where poppler's tools are missing.

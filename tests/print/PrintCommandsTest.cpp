@@ -7,6 +7,8 @@
 #include "register/KksDocument.h"
 #include "support/CliRunner.h"
 
+#include "Version.h"
+
 #include "Participants.h"
 #include "PdfTools.h"
 
@@ -257,6 +259,24 @@ TEST_F(PrintCommands, AFailedPrintSaysWhyAndLeavesTheEarlierFilesAsTheyWere)
         EXPECT_EQ(ReadFileBytes(list), earlierList);
     }
     fs::permissions(dir.Path() / "locked", fs::perms::owner_all);
+}
+
+TEST_F(PrintCommands, PdfFilesAreTitledForTheirOneGiverAloneWithTheProgramAsCreator)
+{
+    const std::string document = WriteEvening();
+    const char* givers[] = { "ZOË WEST", "ANN SMITH", "BOB LEE", "CY OH" };
+    ASSERT_EQ(0, Cli({ "letters", document, "--pdf", PathOf("test.pdf"), "--test", "--seed", "1" }).exitCode);
+    ASSERT_EQ(0, Cli({ "letters", document, "--pdf-dir", PathOf("each") }).exitCode);
+    const std::pair<std::string, std::string> titles[]
+        = { { PathOf("test.pdf"), std::string("Kris Kringle letter for ") + givers[TRandomSource(1).Next(4)] },
+              { PathOf("each/ANN SMITH.pdf"), "Kris Kringle letter for ANN SMITH" } };
+    for (const auto& [file, title] : titles) {
+        EXPECT_EQ(title, PdfInfoField(file, "Title"));
+        EXPECT_EQ(std::string("Tinselwick ") + kTinselwickVersion, PdfInfoField(file, "Creator")) << file;
+    }
+    // ANN SMITH gives to BOB LEE: her file's metadata, the XMP packet too, never says so.
+    const std::string file = Quoted(PathOf("each/ANN SMITH.pdf"));
+    EXPECT_EQ(std::string::npos, CommandOutput("pdfinfo " + file + "; pdfinfo -meta " + file).find("BOB"));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "Participants.h"
 #include "PdfTools.h"
+#include "Version.h"
 
 #include <gtest/gtest.h>
 
@@ -188,6 +189,8 @@ TEST_F(QtPrinterCanvasTest, ServiceWithoutPrinterAsksForAPdfOncePerJob)
     EXPECT_NE(PdfText(*answer, 3).find("You have been assigned ANN SMITH"), std::string::npos);
     EXPECT_EQ(PdfText(*answer, 2).find("ANN SMITH"), std::string::npos);
     EXPECT_EQ(dir.Entries(), std::vector<std::string> { "letters.pdf" }) << "nothing left beside the file";
+    EXPECT_EQ("Kris Kringle letters", PdfInfoField(*answer, "Title"));
+    EXPECT_EQ(std::string("Tinselwick ") + kTinselwickVersion, PdfInfoField(*answer, "Creator"));
 }
 
 TEST_F(QtPrinterCanvasTest, APdfIsNeverWrittenOverTheOpenDocument)

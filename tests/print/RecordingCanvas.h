@@ -39,6 +39,10 @@ public:
     /// The texts drawn on each page; a page is opened by BeginDocument and NewPage.
     std::vector<std::vector<TDrawnText>> Pages;
 
+    /// The title the job was given for its file.
+    std::string Title;
+
+    void SetDocumentTitle(std::string_view title) override { Title = Pages.empty() ? title : "after the begin"; }
     void BeginDocument() override
     {
         Log.push_back("begin");

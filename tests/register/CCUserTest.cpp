@@ -61,17 +61,20 @@ TEST_F(CCUserOnFile, LinkingTakersAfterLoad)
     TCCUser* a = r.Add("A", "ONE", 0);
     TCCUser* b = r.Add("B", "TWO", 1);
     TCCUser* c = r.Add("C", "THREE", 1);
+    TCCUser* d = r.Add("JOS\xE9", "M\xFCLLER", 2); // as a name was cleaned before: the same person
     a->TakerNameOnFile = "btwo"; // letter case differs
     b->TakerNameOnFile = "CTHREE";
-    c->TakerNameOnFile = "NOBODY"; // names no participant
+    c->TakerNameOnFile = "JOS\xC9M\xDCLLER";
+    d->TakerNameOnFile = "NOBODY"; // names no participant
     LinkTakersAfterLoad(r.participants);
     EXPECT_EQ(b, a->Taker);
     EXPECT_EQ(a, b->Giver);
     EXPECT_EQ(c, b->Taker);
     EXPECT_EQ(b, c->Giver);
-    EXPECT_FALSE(c->HasTaker());
+    EXPECT_EQ(d, c->Taker);
+    EXPECT_FALSE(d->HasTaker());
     EXPECT_EQ(nullptr, a->Giver);
-    for (TCCUser* u : { a, b, c })
+    for (TCCUser* u : { a, b, c, d })
         EXPECT_TRUE(u->TakerNameOnFile.empty());
 }
 

@@ -159,19 +159,22 @@ TEST_F(FormTest, NameFieldsRefuseCharactersADocumentCannotStore)
     EXPECT_EQ(QStringLiteral(u"l\u00e9a"), F().ELastName->text());
 }
 
-TEST_F(FormTest, TypedAccentedNamesAreStoredInTheDocumentEncoding)
+TEST_F(FormTest, TypedAccentedNamesAreCapitalisedInTheDocumentEncodingAndMeetTheirOldSpelling)
 {
     AddGroup(QStringLiteral(u"s\u00fcd"));
-    AddParticipant(QStringLiteral(u"ren\u00e9e"), QStringLiteral(u"m\u00fcller"));
-    // Only a to z are upper-cased by the name rule.
-    EXPECT_EQ((Strings { "S\xfc"
+    AddParticipant(QStringLiteral(u"jos\u00e9"), QStringLiteral(u"m\u00fcller"));
+    EXPECT_EQ((Strings { "S\xdc"
                          "D" }),
         GroupEntries());
-    EXPECT_EQ((Strings { "REN\xe9"
-                         "EM\xfc"
-                         "LLER" }),
-        ParticipantKeys());
-    EXPECT_EQ(QStringLiteral(u"1 REN\u00e9E M\u00fcLLER"), F().MGivers->model()->index(0, 0).data().toString());
+    EXPECT_EQ((Strings { "JOS\xc9M\xdcLLER" }), ParticipantKeys());
+    EXPECT_EQ(QStringLiteral(u"1 JOS\u00c9 M\u00dcLLER"), F().MGivers->model()->index(0, 0).data().toString());
+
+    // A document written before kept the small letters: the same person all the same.
+    auto* zoe = new TCCUser(F().Participants.get(), &F());
+    zoe->SetNames("ZO\xeb", "\xf8STERG\xe5RD");
+    F().Participants->Add(zoe->FullName(), zoe);
+    AddParticipant(QStringLiteral(u"zo\u00eb"), QStringLiteral(u"\u00f8sterg\u00e5rd"));
+    EXPECT_EQ((Messages { ErrorBox("Participant ZO\xcb\xd8STERG\xc5RD already exists") }), messages.Take());
 }
 
 // ---- Help -----------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 #include "platform/Windows1252.h"
 #include "print/PrinterService.h"
 
+#include "Version.h"
+
 #include <QFile>
 #include <QFontInfo>
 #include <QPageSize>
@@ -51,6 +53,7 @@ std::unique_ptr<TQtPrinterCanvas> TQtPrinterCanvas::ForPdf(const std::string& pa
     printer->setPageSize(QPageSize(QPageSize::A4));
     // A PDF page has no border that cannot be printed: the whole sheet is the printable area.
     printer->setFullPage(true);
+    printer->setCreator(QStringLiteral("Tinselwick ") + QString::fromLatin1(kTinselwickVersion));
     return std::unique_ptr<TQtPrinterCanvas>(new TQtPrinterCanvas(std::move(printer), path, "the PDF file " + path));
 }
 
@@ -89,6 +92,12 @@ void TQtPrinterCanvas::RequirePrinting(const char* what) const
 {
     if (state_ != TState::Printing)
         throw EPrintError(std::string("Cannot ") + what + " outside a print job on " + whereTo_);
+}
+
+void TQtPrinterCanvas::SetDocumentTitle(std::string_view title)
+{
+    if (pdfPath_ && state_ == TState::NotBegun)
+        printer_->setDocName(platform::FromWindows1252(title));
 }
 
 void TQtPrinterCanvas::BeginDocument()

@@ -36,6 +36,8 @@ public:
     TQtPrinterCanvas(const TQtPrinterCanvas&) = delete;
     TQtPrinterCanvas& operator=(const TQtPrinterCanvas&) = delete;
 
+    /// Kept in a PDF file's metadata; a printer's job keeps no title.
+    void SetDocumentTitle(std::string_view title) override;
     void BeginDocument() override;
     void NewPage() override;
     void EndDocument() override;
