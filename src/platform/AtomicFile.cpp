@@ -209,7 +209,10 @@ std::string TAtomicFile::WriteProblem() const
         return {};
     const int error = ::posix_fallocate(fd, st.st_size, kProbe);
     if (error == 0) {
-        ::ftruncate(fd, st.st_size);
+        // The probe's room is given back; the file is abandoned anyway, so a failure here
+        // is only noted.
+        if (::ftruncate(fd, st.st_size) != 0)
+            OutputDebugLine("A probe of " + temporaryPath_ + " could not be taken back: " + std::strerror(errno));
         return {};
     }
     return error == EOPNOTSUPP || error == EINVAL ? std::string() : std::strerror(error);
