@@ -61,7 +61,7 @@ private:
 
     std::string document_;
     std::string path_;
-    const std::vector<const TCCUser*>& givers_;
+    std::vector<const TCCUser*> givers_;
     TState state_ = TState::None;
     std::string salt_;
     std::unordered_set<std::string> sent_; // the givers' keys
