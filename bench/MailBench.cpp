@@ -100,11 +100,11 @@ void BM_ThousandLetters(benchmark::State& state)
     mail::TMailSettings settings;
     settings.from = "org@example.org";
     settings.attachPdf = state.range(0) != 0;
-    const mail::TLetterPdfMaker pdf = [](const TStringList& list, const std::vector<std::string>& lines,
-                                          const TCCUser& giver) { return LetterPdf(list, lines, giver, 600); };
     std::vector<std::string> messages;
     {
-        mail::TMailRun run(document, folder / "people.csv", settings, pdf);
+        mail::TMailRun run(document, folder / "people.csv", settings);
+        TLetterPdfWriter letters(run.Participants(), run.TemplateLines(), 600);
+        run.SetLetterPdfMaker([&letters](const TCCUser& giver) { return letters.Letter(giver); });
         run.WriteMessageFiles(folder / "eml", false);
         for (int i = 0; i < kLetters; ++i) {
             const testsupport::Bytes bytes = testsupport::ReadFileBytes(
@@ -118,7 +118,9 @@ void BM_ThousandLetters(benchmark::State& state)
     for (auto _ : state) {
         std::filesystem::remove(mail::TSentJournal::PathFor(document));
         auto start = std::chrono::steady_clock::now();
-        mail::TMailRun run(document, folder / "people.csv", settings, pdf);
+        mail::TMailRun run(document, folder / "people.csv", settings);
+        TLetterPdfWriter letters(run.Participants(), run.TemplateLines(), 600);
+        run.SetLetterPdfMaker([&letters](const TCCUser& giver) { return letters.Letter(giver); });
         mail::TCurlSettings connection = mail::PlanConnection(mail::ParseServerUrl(server.Url()));
         connection.user = testsupport::TTestSmtpServer::kUser;
         connection.caCertFile = testsupport::TestCertificate().cert;

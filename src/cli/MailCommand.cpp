@@ -316,10 +316,9 @@ int RunMailCommand(TInvocation& invocation)
             qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QGuiApplication>(invocation.argc, invocation.argv);
     }
-    mail::TMailRun run(fileName, NativePath(list), settings,
-        [](const TStringList& participants, const std::vector<std::string>& lines, const TCCUser& giver) {
-            return LetterPdf(participants, lines, giver, kPdfDotsPerInch);
-        });
+    mail::TMailRun run(fileName, NativePath(list), settings);
+    TLetterPdfWriter letters(run.Participants(), run.TemplateLines(), kPdfDotsPerInch);
+    run.SetLetterPdfMaker([&letters](const TCCUser& giver) { return letters.Letter(giver); });
     if (!run.GiversWithoutTaker().empty()) {
         WriteErr("No letters sent: the draw is not complete. These givers have no taker:\n  "
             + QString::fromStdString(run.GiversWithoutTaker().front()));

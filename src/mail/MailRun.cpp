@@ -10,8 +10,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
-#include <future>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <unordered_set>
@@ -48,6 +52,92 @@ namespace {
         return cancel == nullptr || !*cancel;
     }
 
+    /// The messages made a few ahead of the sender, so that the making (a PDF above all)
+    /// goes on while the server takes the message before; on a thread per core (up to
+    /// four), for a PDF costs more than a local server's answer. The threads last the run,
+    /// so the font caches they fill serve every letter; the first message is made alone,
+    /// which sets up what the letters share.
+    class TMadeAhead {
+    public:
+        TMadeAhead(std::size_t count, std::function<std::string(std::size_t)> make)
+            : make_(std::move(make))
+            , slots_(count)
+        {
+            const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+            for (std::size_t w = 0; w < std::min(workers, count); ++w)
+                threads_.emplace_back([this, w] { Work(w == 0); });
+        }
+        ~TMadeAhead()
+        {
+            {
+                const std::lock_guard lock(lock_);
+                stop_ = true;
+            }
+            changed_.notify_all();
+            for (std::thread& thread : threads_)
+                thread.join();
+        }
+        TMadeAhead(const TMadeAhead&) = delete;
+        TMadeAhead& operator=(const TMadeAhead&) = delete;
+
+        /// The next message in order; raises what making it raised.
+        std::string Next()
+        {
+            std::unique_lock lock(lock_);
+            changed_.wait(lock, [this] { return slots_[taken_].has_value() || (error_ && errorAt_ == taken_); });
+            if (!slots_[taken_])
+                std::rethrow_exception(error_);
+            std::string message = std::move(*slots_[taken_]);
+            slots_[taken_++].reset();
+            changed_.notify_all();
+            return message;
+        }
+
+    private:
+        static constexpr std::size_t kAhead = 8;
+
+        void Work(bool first)
+        {
+            std::unique_lock lock(lock_);
+            changed_.wait(lock, [&] { return first || firstMade_ || stop_; });
+            for (;;) {
+                changed_.wait(
+                    lock, [this] { return stop_ || error_ || next_ == slots_.size() || next_ < taken_ + kAhead; });
+                if (stop_ || error_ || next_ == slots_.size())
+                    return;
+                const std::size_t k = next_++;
+                lock.unlock();
+                std::optional<std::string> made;
+                std::exception_ptr failed;
+                try {
+                    made = make_(k);
+                } catch (...) {
+                    failed = std::current_exception();
+                }
+                lock.lock();
+                if (failed && (!error_ || k < errorAt_)) {
+                    error_ = failed;
+                    errorAt_ = k;
+                }
+                slots_[k] = std::move(made);
+                firstMade_ = true;
+                changed_.notify_all();
+            }
+        }
+
+        std::function<std::string(std::size_t)> make_;
+        std::mutex lock_;
+        std::condition_variable changed_;
+        std::vector<std::optional<std::string>> slots_; // made and not yet taken
+        std::size_t next_ = 0; // the next to make
+        std::size_t taken_ = 0; // the next to take
+        std::exception_ptr error_;
+        std::size_t errorAt_ = 0;
+        bool firstMade_ = false;
+        bool stop_ = false;
+        std::vector<std::thread> threads_; // last: they start once everything above is there
+    };
+
     bool Cancelled(const TSendControl& control)
     {
         return control.cancel != nullptr && *control.cancel;
@@ -75,10 +165,8 @@ void CheckSettings(const TMailSettings& settings)
         throw std::invalid_argument("Negative counts and waits mean nothing");
 }
 
-TMailRun::TMailRun(const std::string& documentPath, const std::string& addressListPath, TMailSettings settings,
-    TLetterPdfMaker letterPdf)
+TMailRun::TMailRun(const std::string& documentPath, const std::string& addressListPath, TMailSettings settings)
     : settings_(std::move(settings))
-    , letterPdf_(std::move(letterPdf))
 {
     CheckSettings(settings_);
     document_ = ReadKksDocument(documentPath, nullptr);
@@ -134,8 +222,7 @@ std::string TMailRun::Message(const TGiver& giver) const
     if (settings_.attachPdf) {
         if (!letterPdf_)
             throw std::logic_error("No maker of PDF letters was given");
-        message.attachment = TAttachment { LetterBaseName(*giver.record) + ".pdf",
-            letterPdf_(*document_.Participants, templateLines_, *giver.record) };
+        message.attachment = TAttachment { LetterBaseName(*giver.record) + ".pdf", letterPdf_(*giver.record) };
     }
     message.date = std::time(nullptr);
     message.messageId = NewMessageId(settings_.from);
@@ -215,23 +302,17 @@ TSendResult TMailRun::Send(IMailTransport& transport, const TSendControl& contro
     if (control.restart)
         journal_->StartAfresh();
     const auto count = static_cast<int>(pending.size());
-    // The next message (its PDF above all) is made while the server takes this one.
-    const auto make = [this, &pending](std::size_t k) { return Message(*pending[k]); };
-    std::future<std::string> next;
-    if (count > 0)
-        next = std::async(std::launch::async, make, 0);
+    TMadeAhead messages(pending.size(), [this, &pending](std::size_t k) { return Message(*pending[k]); });
     int inSession = 0;
     for (int k = 0; k < count && !result.cancelled && result.stopReason.empty(); ++k) {
         const TGiver& giver = *pending[static_cast<std::size_t>(k)];
         std::string message;
         try {
-            message = next.get();
+            message = messages.Next();
         } catch (const std::exception& error) {
             result.stopReason = "The letter for " + giver.name + " could not be made: " + error.what();
             break;
         }
-        if (k + 1 < count)
-            next = std::async(std::launch::async, make, k + 1);
         if (Cancelled(control) || (k > 0 && !Wait(settings_.pace, control.cancel))) {
             result.cancelled = true;
             break;
@@ -255,6 +336,11 @@ TSendResult TMailRun::Send(IMailTransport& transport, const TSendControl& contro
             control.progress({ k + 1, count, giver.name, giver.address, true });
     }
     transport.EndSession();
+    try {
+        journal_->Flush();
+    } catch (const std::exception& error) {
+        result.stopReason += (result.stopReason.empty() ? "" : "\n") + std::string(error.what());
+    }
     result.remaining = count - result.sent;
     return result;
 }

@@ -45,9 +45,10 @@ struct TMailSettings {
 void CheckSettings(const TMailSettings& settings);
 
 /// A giver's letter as a PDF file (the page `letters --pdf-dir` writes), for runs that
-/// attach it; made by the caller, who has the printer.
-using TLetterPdfMaker = std::function<std::string(
-    const TStringList& participants, const std::vector<std::string>& templateLines, const TCCUser& giver)>;
+/// attach it; made by the caller, who has the printer, from the run's own register
+/// (TMailRun::Participants, TemplateLines). Called for the first giver alone, then from
+/// several threads at once.
+using TLetterPdfMaker = std::function<std::string(const TCCUser& giver)>;
 
 /// Where a run is: message `number` of `count` to send this time, for a giver and their
 /// address; `accepted` once the server has it.
@@ -83,11 +84,16 @@ public:
     /// Reads the document and the address list (UTF-8 CSV) and checks them. Raises, naming
     /// the file, when either cannot be read, for a document without participants or with a
     /// name no header may carry, and CheckSettings' errors as it does.
-    TMailRun(const std::string& documentPath, const std::string& addressListPath, TMailSettings settings,
-        TLetterPdfMaker letterPdf = {});
+    TMailRun(const std::string& documentPath, const std::string& addressListPath, TMailSettings settings);
     ~TMailRun();
     TMailRun(const TMailRun&) = delete;
     TMailRun& operator=(const TMailRun&) = delete;
+
+    /// The register the letters come from, the run's own copy, and its letter template.
+    const TStringList& Participants() const { return *document_.Participants; }
+    const std::vector<std::string>& TemplateLines() const { return templateLines_; }
+    /// Needed before a run that attaches the letters writes or sends anything.
+    void SetLetterPdfMaker(TLetterPdfMaker maker) { letterPdf_ = std::move(maker); }
 
     int GiverCount() const { return static_cast<int>(givers_.size()); }
     /// The givers without a taker: mail goes out for a whole draw or not at all.

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <stdexcept>
 #include <utility>
 
@@ -49,6 +50,7 @@ namespace {
         return platform::Utf8ToWindows1252(first) + platform::Utf8ToWindows1252(last);
     }
 
+    /// Writes every byte; the caller syncs.
     void WriteAll(int fd, const std::string& bytes)
     {
         for (std::size_t done = 0; done < bytes.size();) {
@@ -59,6 +61,10 @@ namespace {
                 throw platform::EPlatformError(std::strerror(n < 0 ? errno : ENOSPC));
             done += static_cast<std::size_t>(n);
         }
+    }
+
+    void Sync(int fd)
+    {
         if (::fdatasync(fd) != 0)
             throw platform::EPlatformError(std::strerror(errno));
     }
@@ -104,8 +110,21 @@ TSentJournal::TSentJournal(const std::string& document, const std::vector<const 
 
 TSentJournal::~TSentJournal()
 {
+    if (syncing_.valid())
+        syncing_.wait();
     if (fd_ >= 0)
         ::close(fd_);
+}
+
+void TSentJournal::Flush()
+{
+    if (!syncing_.valid())
+        return;
+    try {
+        syncing_.get();
+    } catch (const std::exception& error) {
+        throw std::runtime_error("Cannot write the journal " + path_ + ": " + error.what());
+    }
 }
 
 void TSentJournal::Read(const std::string& text)
@@ -162,6 +181,7 @@ void TSentJournal::RecordSent(const TCCUser& giver, std::time_t when)
 {
     const std::string line = "sent\t" + LocalTime(when) + "\t" + platform::Windows1252ToUtf8(giver.FirstName) + "\t"
         + platform::Windows1252ToUtf8(giver.LastName) + "\n";
+    Flush();
     try {
         if (fresh_)
             CreateWithFirstLine(line);
@@ -194,6 +214,7 @@ void TSentJournal::CreateWithFirstLine(const std::string& line)
         salt_ = UniqueToken(16);
         WriteAll(
             fd, std::string(kFirstLine) + "\ndraw\t" + salt_ + "\t" + DrawFingerprint(givers_, salt_) + "\n" + line);
+        Sync(fd);
         platform::RenameFile(temporary, path_);
     } catch (...) {
         ::close(fd);
@@ -218,6 +239,9 @@ void TSentJournal::Append(const std::string& line)
     // A line cut short while written is ended before the next one begins.
     WriteAll(fd_, lineEndOwed_ ? "\n" + line : line);
     lineEndOwed_ = false;
+    // On the disk while the next message goes (a disk's wait, on this machine's own
+    // server, is longer than a message's); the next record waits for it first.
+    syncing_ = std::async(std::launch::async, Sync, fd_);
 }
 
 } // namespace mail

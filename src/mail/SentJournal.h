@@ -9,6 +9,7 @@
 //             sent <local time> <first name> <last name>    (fields between tabs, UTF-8)
 
 #include <ctime>
+#include <future>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -49,10 +50,13 @@ public:
 
     /// Forgets what the journal holds: the next record starts a new journal for this draw.
     void StartAfresh();
-    /// Records that the server accepted the giver's message, flushed to the disk before it
-    /// returns. The first record of a new journal replaces the file whole, with the
-    /// document's owner and permission bits. Raises naming the journal.
+    /// Records that the server accepted the giver's message: written at once, on the disk
+    /// before the next record is written (or Flush returns). The first record of a new
+    /// journal replaces the file whole, with the document's owner and permission bits.
+    /// Raises naming the journal.
     void RecordSent(const TCCUser& giver, std::time_t when);
+    /// Waits until every record is on the disk; raises naming the journal when one is not.
+    void Flush();
 
 private:
     void Read(const std::string& text);
@@ -69,6 +73,7 @@ private:
     std::string earlierDate_;
     bool fresh_ = true; // the next record starts a new file
     bool lineEndOwed_ = false;
+    std::future<void> syncing_; // the last record's way to the disk
     int fd_ = -1;
 };
 

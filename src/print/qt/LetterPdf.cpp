@@ -91,10 +91,23 @@ private:
 
 } // namespace
 
-std::string LetterPdf(const TStringList& participants, const std::vector<std::string>& templateLines,
-    const TCCUser& giver, int dotsPerInch)
+TLetterPdfWriter::TLetterPdfWriter(
+    const TStringList& participants, const std::vector<std::string>& templateLines, int dotsPerInch)
+    : participants_(participants)
+    , templateLines_(templateLines)
+    , dotsPerInch_(dotsPerInch)
 {
-    TPdfBufferCanvas canvas(dotsPerInch);
-    PrintGiversLetter(canvas, participants, templateLines, giver);
+}
+
+std::string TLetterPdfWriter::Letter(const TCCUser& giver)
+{
+    TPdfBufferCanvas canvas(dotsPerInch_);
+    canvas.BeginDocument();
+    // What PrintGiversLetter does, the fitting (most of a page's work: the face is hinted
+    // at every size tried) done only for the first page.
+    if (!layout_)
+        layout_ = LayOutLetters(canvas, templateLines_.size(), ChooseBodySample(participants_, templateLines_));
+    PrintLetter(canvas, *layout_, giver, templateLines_);
+    canvas.EndDocument();
     return canvas.Bytes();
 }

@@ -3,14 +3,31 @@
 // `letters --pdf-dir` writes to a file, with nothing written to any disk on the way.
 
 #include "persist/StringList.h"
+#include "print/Letters.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 class TCCUser;
 
-/// The one-page letter of `giver` on A4 at `dotsPerInch`, fonts fitted to the first entry
-/// of `participants` as in the job of all letters. Raises EPrintError when the PDF writer
-/// fails. Safe on any thread once a GUI application object exists.
-std::string LetterPdf(const TStringList& participants, const std::vector<std::string>& templateLines,
-    const TCCUser& giver, int dotsPerInch);
+/// Letters of one register one after another: the page of each giver on A4 at
+/// `dotsPerInch`, fonts fitted to the first entry of `participants` as in the job of all
+/// letters. The fitting is worked out once, for the first letter, and serves the rest
+/// (it depends on the register and the template, never on the giver). Any thread may
+/// use it once a GUI application object exists; after its first letter, several at once.
+class TLetterPdfWriter {
+public:
+    TLetterPdfWriter(const TStringList& participants, const std::vector<std::string>& templateLines, int dotsPerInch);
+    TLetterPdfWriter(const TLetterPdfWriter&) = delete;
+    TLetterPdfWriter& operator=(const TLetterPdfWriter&) = delete;
+
+    /// The PDF file's bytes; raises EPrintError when the PDF writer fails.
+    std::string Letter(const TCCUser& giver);
+
+private:
+    const TStringList& participants_;
+    const std::vector<std::string>& templateLines_;
+    int dotsPerInch_;
+    std::optional<TLetterLayout> layout_;
+};
