@@ -192,15 +192,16 @@ namespace {
     /// Tells the address list's problems on standard error; true when none stops the sending.
     bool ReportProblems(const mail::TMailRun& run, const QString& list)
     {
-        const auto tell = [&](const mail::TMailProblem& problem, const char* kind) {
-            WriteErr(list + (problem.line > 0 ? ":" + QString::number(problem.line) : QString()) + ": " + kind
-                + QString::fromStdString(problem.text) + "\n");
+        const auto tell = [&](const TLineProblems& problems, const QString& kind) {
+            for (const TLineProblem& p : problems.Listed())
+                WriteErr(list + (p.line > 0 ? ":" + QString::number(p.line) : QString()) + ": " + kind
+                    + QString::fromStdString(p.reason) + "\n");
+            if (problems.Unlisted() > 0)
+                WriteErr(QString("%1: %2%3 more\n").arg(list, kind).arg(problems.Unlisted()));
         };
-        for (const mail::TMailProblem& problem : run.Warnings())
-            tell(problem, "warning: ");
-        for (const mail::TMailProblem& problem : run.Errors())
-            tell(problem, "");
-        if (run.Errors().empty())
+        tell(run.Warnings(), "warning: ");
+        tell(run.Errors(), "");
+        if (run.Errors().Empty())
             return true;
         WriteErr(QString("No letters sent: every giver needs an address of their own in %1.\n").arg(list));
         return false;

@@ -7,6 +7,7 @@
 #include "register/CCUser.h"
 #include "register/NameRules.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 
@@ -20,6 +21,7 @@ namespace {
         std::size_t first = kNoColumn;
         std::size_t last = kNoColumn;
         std::size_t email = kNoColumn;
+        std::size_t count = 0; ///< the fields a row's reading keeps: up to the last of these
     };
 
     /// The header's columns, or the reason it cannot serve.
@@ -39,6 +41,8 @@ namespace {
                     + "\"";
             *role = c;
         }
+        for (const std::size_t c : { columns.first, columns.last, columns.email })
+            columns.count = c == kNoColumn ? columns.count : std::max(columns.count, c + 1);
         if (columns.email == kNoColumn)
             return std::string("no e-mail column (\"email\", \"e-mail\" or \"mail\")");
         if (columns.first == kNoColumn && columns.last == kNoColumn)
@@ -53,13 +57,11 @@ namespace {
                                           : cell.substr(first, cell.find_last_not_of(" \t") - first + 1);
     }
 
-    /// A cell as a message may quote it: control characters shown as "?".
-    std::string Shown(std::string text)
+    /// A name as the file has it, for a message; in quotes, its control characters shown,
+    /// when it holds any.
+    std::string Shown(const std::string& text)
     {
-        for (char& c : text)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-                c = '?';
-        return text;
+        return HasControlCharacter(text) ? QuotedCell(text) : text;
     }
 
     using TKeyIndex = std::unordered_map<std::string, std::size_t, AnsiCaseInsensitiveHash, AnsiCaseInsensitiveEqual>;
@@ -73,7 +75,6 @@ namespace {
             , result_(result)
             , lines_(givers.size(), 0)
         {
-            result_.addresses.assign(givers.size(), std::string());
             for (std::size_t g = 0; g < givers.size(); ++g)
                 keys_.emplace(givers[g]->FullName(), g);
         }
@@ -102,13 +103,13 @@ namespace {
             names
                 = CleanParticipantNames(CellToWindows1252(cell(columns.first)), CellToWindows1252(cell(columns.last)));
         } catch (const platform::ECodePageError& e) {
-            result_.warnings.push_back({ record.line, typed + " matches no participant: " + e.what() });
+            result_.warnings.Add(record.line, typed + " matches no participant: " + e.what());
             return std::nullopt;
         }
         const auto found = names.HasKey() ? keys_.find(names.Key()) : keys_.end();
         if (found == keys_.end()) {
-            result_.warnings.push_back(
-                { record.line, typed.empty() ? "a line without a name" : typed + " matches no participant" });
+            result_.warnings.Add(
+                record.line, typed.empty() ? "a line without a name" : typed + " matches no participant");
             return std::nullopt;
         }
         return found->second;
@@ -121,20 +122,19 @@ namespace {
             return;
         const std::string name = GiverName(*givers_[*giver]);
         if (lines_[*giver] != 0) {
-            result_.errors.push_back({ record.line,
-                "a second line for " + name + " (the first is line " + std::to_string(lines_[*giver]) + ")" });
+            result_.errors.Add(record.line,
+                "a second line for " + name + " (the first is line " + std::to_string(lines_[*giver]) + ")");
             return;
         }
         lines_[*giver] = record.line;
         const std::string address
             = Trimmed(columns.email < record.fields.size() ? record.fields[columns.email] : std::string());
         if (address.empty()) {
-            result_.errors.push_back({ record.line, "no e-mail address for " + name });
+            result_.errors.Add(record.line, "no e-mail address for " + name);
             return;
         }
         if (!IsMailAddress(address)) {
-            result_.errors.push_back(
-                { record.line, "\"" + Shown(address) + "\" is not an e-mail address (" + name + ")" });
+            result_.errors.Add(record.line, QuotedCell(address) + " is not an e-mail address (" + name + ")");
             return;
         }
         result_.addresses[*giver] = address;
@@ -144,16 +144,16 @@ namespace {
         const std::string shared = GiverName(*givers_[first->second]) + " and " + name + " share the address " + address
             + " (lines " + std::to_string(lines_[first->second]) + " and " + std::to_string(record.line) + ")";
         if (allowShared_)
-            result_.warnings.push_back({ record.line, shared + ": one inbox receives both letters" });
+            result_.warnings.Add(record.line, shared + ": one inbox receives both letters");
         else
-            result_.errors.push_back({ record.line, shared + ": one inbox would show both letters" });
+            result_.errors.Add(record.line, shared + ": one inbox would show both letters");
     }
 
     void TMatching::Finish()
     {
         for (std::size_t g = 0; g < givers_.size(); ++g)
             if (lines_[g] == 0)
-                result_.errors.push_back({ 0, "no line for " + GiverName(*givers_[g]) });
+                result_.errors.Add(0, "no line for " + GiverName(*givers_[g]));
     }
 
 } // namespace
@@ -161,25 +161,31 @@ namespace {
 TAddressMatch MatchAddresses(std::string_view csv, const std::vector<const TCCUser*>& givers, bool allowShared)
 {
     TAddressMatch result;
-    const TCsvText text = ReadCsv(csv);
+    result.addresses.assign(givers.size(), std::string());
+    const std::optional<std::string_view> text
+        = Utf8CsvText(csv, [&result](std::int64_t line, std::string reason) { result.errors.Add(line, reason); });
+    if (!text)
+        return result;
+    TCsvReader reader(*text);
+    TCsvRecord header;
     TColumns columns;
-    std::optional<std::string> headerProblem;
-    if (text.records.empty())
-        headerProblem = "no header row";
-    else
-        headerProblem = ReadHeader(text.records.front(), columns);
-    if (headerProblem) {
-        result.addresses.assign(givers.size(), std::string());
-        result.errors.push_back({ text.records.empty() ? 1 : text.records.front().line, *headerProblem });
-    } else {
-        TMatching matching(givers, allowShared, result);
-        for (std::size_t k = 1; k < text.records.size(); ++k)
-            matching.Row(text.records[k], columns);
-        if (text.error.empty())
-            matching.Finish();
+    if (!reader.NextHeader(header)) {
+        result.errors.Add(
+            reader.Error().empty() ? 1 : reader.ErrorLine(), reader.Error().empty() ? "no header row" : reader.Error());
+        return result;
     }
-    if (!text.error.empty())
-        result.errors.push_back({ text.errorLine, text.error });
+    if (const std::optional<std::string> reason = ReadHeader(header, columns)) {
+        result.errors.Add(header.line, *reason);
+        return result;
+    }
+    TMatching matching(givers, allowShared, result);
+    TCsvRecord record;
+    while (reader.Next(record, columns.count))
+        matching.Row(record, columns);
+    if (reader.Error().empty())
+        matching.Finish();
+    else
+        result.errors.Add(reader.ErrorLine(), reader.Error());
     return result;
 }
 

@@ -4,7 +4,8 @@
 // organiser imported serves as it is; every giver must end with exactly one address
 // of their own before anything is sent.
 
-#include <cstdint>
+#include "exchange/LineProblems.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,24 +14,18 @@ class TCCUser;
 
 namespace mail {
 
-/// Something to tell about the list: its line (from 1; 0 when it concerns no line) and
-/// what is wrong, in UTF-8.
-struct TMailProblem {
-    std::int64_t line = 0;
-    std::string text;
-};
-
 struct TAddressMatch {
     /// Each giver's address, in the order of the givers (empty where there is none).
     std::vector<std::string> addresses;
     /// What stops the sending: a giver without an address or with two lines, an address
-    /// that is none, an address two givers share; the list's own faults.
-    std::vector<TMailProblem> errors;
+    /// that is none, an address two givers share; the list's own faults. Line 0 for what
+    /// concerns no line.
+    TLineProblems errors;
     /// What stops nothing: a row that matches nobody, a shared address let through.
-    std::vector<TMailProblem> warnings;
+    TLineProblems warnings;
 };
 
-/// Matches the rows of `csv` (UTF-8) to `givers`. The header names the columns, any
+/// Matches the rows of `csv` (a file's bytes, which must be UTF-8) to `givers`. The header names the columns, any
 /// letter case: "first" or "first name", "last" or "last name", and "email", "e-mail"
 /// or "mail"; others are ignored. With `allowShared`, an address two givers share is a
 /// warning instead of an error.

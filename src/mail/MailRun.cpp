@@ -190,7 +190,7 @@ TMailRun::TMailRun(const std::string& documentPath, const std::string& addressLi
     TAddressMatch match = MatchAddresses(ReadFile(addressListPath), records_, settings_.allowSharedAddress);
     for (std::size_t g = 0; g < givers_.size(); ++g)
         givers_[g].address = std::move(match.addresses[g]);
-    errors_.insert(errors_.end(), match.errors.begin(), match.errors.end());
+    errors_ = std::move(match.errors);
     warnings_ = std::move(match.warnings);
     journal_ = std::make_unique<TSentJournal>(documentPath, records_);
 }

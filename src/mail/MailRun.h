@@ -99,10 +99,10 @@ public:
     /// The givers without a taker: mail goes out for a whole draw or not at all.
     const std::vector<std::string>& GiversWithoutTaker() const { return withoutTaker_; }
     /// What stops the sending: the address list's errors (see TAddressMatch).
-    const std::vector<TMailProblem>& Errors() const { return errors_; }
-    const std::vector<TMailProblem>& Warnings() const { return warnings_; }
+    const TLineProblems& Errors() const { return errors_; }
+    const TLineProblems& Warnings() const { return warnings_; }
     /// Nothing stops the sending: a complete draw and no errors.
-    bool Ready() const { return withoutTaker_.empty() && errors_.empty(); }
+    bool Ready() const { return withoutTaker_.empty() && errors_.Empty(); }
 
     const TSentJournal& Journal() const { return *journal_; }
     /// How many messages Send would send.
@@ -139,8 +139,8 @@ private:
     std::vector<TGiver> givers_;
     std::vector<const TCCUser*> records_;
     std::vector<std::string> withoutTaker_;
-    std::vector<TMailProblem> errors_;
-    std::vector<TMailProblem> warnings_;
+    TLineProblems errors_;
+    TLineProblems warnings_;
     std::unique_ptr<TSentJournal> journal_;
 };
 

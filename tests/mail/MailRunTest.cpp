@@ -49,11 +49,11 @@ protected:
 
 using TProblems = std::vector<std::pair<std::int64_t, std::string>>;
 
-TProblems Listed(const std::vector<TMailProblem>& problems)
+TProblems Listed(const TLineProblems& problems)
 {
     TProblems listed;
-    for (const TMailProblem& p : problems)
-        listed.emplace_back(p.line, p.text);
+    for (const TLineProblem& p : problems.Listed())
+        listed.emplace_back(p.line, p.reason);
     return listed;
 }
 
@@ -181,7 +181,7 @@ TEST_F(MailRunTest, ALostConnectionIsTriedThreeTimesMoreAndAnythingElseStopsTheR
         settings.retryPause = std::chrono::milliseconds(1);
         settings.perConnection = 4;
         TMailRun run(document, dir / "people.csv", settings);
-        ASSERT_TRUE(run.Ready()) << (run.Errors().empty() ? "" : run.Errors().front().text);
+        ASSERT_TRUE(run.Ready()) << (run.Errors().Empty() ? "" : run.Errors().Listed().front().reason);
         TScriptedTransport transport;
         transport.failures = row.failures;
         const TSendResult result = run.Send(transport, {});
