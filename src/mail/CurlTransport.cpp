@@ -138,13 +138,15 @@ TCurlTransport::TSession& TCurlTransport::Session()
         = (server.implicitTls ? "smtps://" : "smtp://") + HostInUrl(server) + ":" + std::to_string(server.port);
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     // The connection goes to the addresses the security was judged on, and to no other
-    // that the name might stand for a moment later.
+    // that the name might stand for a moment later. (A numeric host is its own address.)
     std::string pinned = server.host + ":" + std::to_string(server.port) + ":";
     for (const std::string& address : settings_.addresses)
         pinned += (pinned.back() == ':' ? "" : ",")
             + (address.find(':') != std::string::npos ? "[" + address + "]" : address);
-    session->resolve = curl_slist_append(nullptr, pinned.c_str());
-    curl_easy_setopt(curl, CURLOPT_RESOLVE, session->resolve);
+    if (settings_.addresses != std::vector<std::string> { server.host }) {
+        session->resolve = curl_slist_append(nullptr, pinned.c_str());
+        curl_easy_setopt(curl, CURLOPT_RESOLVE, session->resolve);
+    }
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
     curl_easy_setopt(curl, CURLOPT_USE_SSL,
         settings_.security == TTransportSecurity::StartTlsIfOffered ? CURLUSESSL_TRY : CURLUSESSL_ALL);

@@ -301,6 +301,8 @@ TSendResult TMailRun::Send(IMailTransport& transport, const TSendControl& contro
     result.skipped = GiverCount() - static_cast<int>(pending.size());
     if (control.restart)
         journal_->StartAfresh();
+    // A journal that cannot be written would let letters go twice: found out before any goes.
+    journal_->Prepare();
     const auto count = static_cast<int>(pending.size());
     TMadeAhead messages(pending.size(), [this, &pending](std::size_t k) { return Message(*pending[k]); });
     int inSession = 0;

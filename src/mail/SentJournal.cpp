@@ -114,6 +114,10 @@ TSentJournal::~TSentJournal()
         syncing_.wait();
     if (fd_ >= 0)
         ::close(fd_);
+    if (temporaryFd_ >= 0)
+        ::close(temporaryFd_);
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
 }
 
 void TSentJournal::Flush()
@@ -177,14 +181,29 @@ void TSentJournal::StartAfresh()
     fresh_ = true;
 }
 
+void TSentJournal::Prepare()
+{
+    try {
+        if (fresh_ && temporaryFd_ < 0)
+            OpenTemporary();
+        if (!fresh_ && fd_ < 0)
+            fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (!fresh_ && fd_ < 0)
+            throw platform::EPlatformError(std::strerror(errno));
+    } catch (const std::exception& error) {
+        throw std::runtime_error("Cannot write the journal " + path_ + ": " + error.what());
+    }
+}
+
 void TSentJournal::RecordSent(const TCCUser& giver, std::time_t when)
 {
     const std::string line = "sent\t" + LocalTime(when) + "\t" + platform::Windows1252ToUtf8(giver.FirstName) + "\t"
         + platform::Windows1252ToUtf8(giver.LastName) + "\n";
     Flush();
+    Prepare();
     try {
         if (fresh_)
-            CreateWithFirstLine(line);
+            CommitFirstLine(line);
         else
             Append(line);
     } catch (const std::exception& error) {
@@ -193,49 +212,44 @@ void TSentJournal::RecordSent(const TCCUser& giver, std::time_t when)
     sent_.insert(giver.FullName());
 }
 
-void TSentJournal::CreateWithFirstLine(const std::string& line)
+void TSentJournal::OpenTemporary()
 {
     struct stat document { };
     if (::stat(document_.c_str(), &document) != 0)
         throw platform::EPlatformError(std::strerror(errno));
-    const std::string folder = platform::FolderOf(path_);
-    std::string temporary = folder + "/.tinselwick-sent-XXXXXX";
+    std::string temporary = platform::FolderOf(path_) + "/.tinselwick-sent-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         throw platform::EPlatformError(std::strerror(errno));
-    try {
-        // It tells what the document tells, to whom the document tells it; where the owner
-        // cannot be given, only its owner may read it.
-        mode_t mode = document.st_mode & 07777;
-        if (::fchown(fd, document.st_uid, document.st_gid) != 0)
-            mode &= 0700;
-        if (::fchmod(fd, mode) != 0)
-            throw platform::EPlatformError(std::strerror(errno));
-        salt_ = UniqueToken(16);
-        WriteAll(
-            fd, std::string(kFirstLine) + "\ndraw\t" + salt_ + "\t" + DrawFingerprint(givers_, salt_) + "\n" + line);
-        Sync(fd);
-        platform::RenameFile(temporary, path_);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    platform::SyncFolder(folder);
+    temporaryFd_ = fd;
+    temporary_ = temporary;
+    // It tells what the document tells, to whom the document tells it; where the owner
+    // cannot be given, only its owner may read it.
+    mode_t mode = document.st_mode & 07777;
+    if (::fchown(fd, document.st_uid, document.st_gid) != 0)
+        mode &= 0700;
+    if (::fchmod(fd, mode) != 0)
+        throw platform::EPlatformError(std::strerror(errno));
+}
+
+void TSentJournal::CommitFirstLine(const std::string& line)
+{
+    salt_ = UniqueToken(16);
+    WriteAll(temporaryFd_,
+        std::string(kFirstLine) + "\ndraw\t" + salt_ + "\t" + DrawFingerprint(givers_, salt_) + "\n" + line);
+    Sync(temporaryFd_);
+    platform::RenameFile(temporary_, path_);
+    temporary_.clear();
+    platform::SyncFolder(platform::FolderOf(path_));
     if (fd_ >= 0)
         ::close(fd_);
-    fd_ = fd;
+    fd_ = std::exchange(temporaryFd_, -1);
     state_ = TState::SameDraw;
     fresh_ = false;
 }
 
 void TSentJournal::Append(const std::string& line)
 {
-    if (fd_ < 0) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-        if (fd_ < 0)
-            throw platform::EPlatformError(std::strerror(errno));
-    }
     // A line cut short while written is ended before the next one begins.
     WriteAll(fd_, lineEndOwed_ ? "\n" + line : line);
     lineEndOwed_ = false;

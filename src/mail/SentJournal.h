@@ -50,6 +50,9 @@ public:
 
     /// Forgets what the journal holds: the next record starts a new journal for this draw.
     void StartAfresh();
+    /// Makes sure a record can be written, before anything is sent: the journal opened, or
+    /// a new one's file made. Raises naming the journal.
+    void Prepare();
     /// Records that the server accepted the giver's message: written at once, on the disk
     /// before the next record is written (or Flush returns). The first record of a new
     /// journal replaces the file whole, with the document's owner and permission bits.
@@ -60,7 +63,8 @@ public:
 
 private:
     void Read(const std::string& text);
-    void CreateWithFirstLine(const std::string& line);
+    void OpenTemporary();
+    void CommitFirstLine(const std::string& line);
     void Append(const std::string& line);
 
     std::string document_;
@@ -75,6 +79,8 @@ private:
     bool lineEndOwed_ = false;
     std::future<void> syncing_; // the last record's way to the disk
     int fd_ = -1;
+    std::string temporary_; // a new journal's file until its first record renames it
+    int temporaryFd_ = -1;
 };
 
 } // namespace mail

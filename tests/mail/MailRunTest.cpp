@@ -7,6 +7,7 @@
 #include "platform/Windows1252.h"
 #include "register/KksDocument.h"
 #include "register/RegisterTestSupport.h"
+#include "support/FileFaults.h"
 
 #include <gtest/gtest.h>
 
@@ -204,6 +205,14 @@ TEST_F(MailRunTest, ALostConnectionIsTriedThreeTimesMoreAndAnythingElseStopsTheR
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(transport.accepted, (std::vector<std::string> { "ANN@example.org", "BOB@example.org" }));
     EXPECT_EQ(result.remaining, 4);
+
+    // A journal that cannot be written would let letters go twice: nothing goes at all.
+    const TPermissionsApply permissions;
+    ::chmod(dir.Path().c_str(), 0500);
+    TScriptedTransport untouched;
+    EXPECT_THROW(run.Send(untouched, { true, {}, nullptr }), std::runtime_error);
+    ::chmod(dir.Path().c_str(), 0700);
+    EXPECT_TRUE(!permissions.Active() || untouched.tries == 0);
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -88,15 +90,9 @@ public:
     std::vector<QJsonObject> Messages() const
     {
         std::vector<QJsonObject> messages;
-        for (int n = 1;; ++n) {
-            const std::string path = Kept(n, ".json");
-            if (!std::filesystem::exists(path))
-                return messages;
-            const Bytes bytes = ReadFileBytes(path);
-            messages.push_back(QJsonDocument::fromJson(
-                QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())))
-                                   .object());
-        }
+        for (int n = 1; std::filesystem::exists(Kept(n, ".json")); ++n)
+            messages.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(Text(Kept(n, ".json")))).object());
+        return messages;
     }
     /// A kept message's file: ".eml", ".json" or ".pdf".
     std::string Kept(int number, const char* extension) const
@@ -107,14 +103,17 @@ public:
     }
     int Connections() const
     {
-        const std::string path = folder_ / "connections";
-        if (!std::filesystem::exists(path))
-            return 0;
-        const Bytes count = ReadFileBytes(path);
-        return std::stoi(std::string(count.begin(), count.end()));
+        const std::string count = Text(folder_ / "connections");
+        return count.empty() ? 0 : std::stoi(count);
     }
 
 private:
+    static std::string Text(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
     void Start(const std::vector<std::string>& words)
     {
         int in[2];

@@ -1,10 +1,8 @@
-"""A real SMTP server for the mail tests and the benchmark, on a free port of 127.0.0.1.
-
-STARTTLS with the given certificate and AUTH (PLAIN, LOGIN) required once encrypted,
-unless --plain. Each accepted message is kept in FOLDER as NNNN.eml (its bytes),
-NNNN.json (envelope, session and the decoded headers and text, read with Python's own
-e-mail package) and NNNN.pdf (an attachment); FOLDER/connections counts the sessions.
-Prints "PORT n" once listening and ends when its standard input closes.
+"""A real SMTP server for the mail tests and the benchmark, on a free port of 127.0.0.1:
+STARTTLS and AUTH required (unless --plain). Each accepted message is kept in FOLDER as
+NNNN.eml, NNNN.json (headers and text as Python's own e-mail package decodes them) and
+NNNN.pdf (its attachment); FOLDER/connections counts the sessions. Prints "PORT n" once
+listening; ends when its standard input closes.
 """
 
 import argparse
@@ -48,21 +46,18 @@ class Session(SMTP):
         super().connection_made(transport)
 
 
-def keep(session, envelope):
+def keep(envelope):
     state["kept"] += 1
     stem = args.folder / f"{state['kept']:04d}"
     stem.with_suffix(".eml").write_bytes(envelope.content)
     message = email.message_from_bytes(envelope.content, policy=email.policy.default)
     body = message.get_body(preferencelist=("plain",))
     record = {
-        "session": session,
-        "mail_from": envelope.mail_from,
         "rcpt_tos": envelope.rcpt_tos,
         "from": str(message["From"]),
         "to": str(message["To"]),
         "subject": str(message["Subject"]),
         "message_id": str(message["Message-ID"]),
-        "date": str(message["Date"]),
         "body_encoding": body["Content-Transfer-Encoding"] or "",
         "body": body.get_content(),
         "attachments": [],
@@ -82,7 +77,7 @@ class Handler:
             server.transport.abort()
             return "250 never heard"
         if not args.count_only:
-            keep(server.number, envelope)
+            keep(envelope)
         return "250 OK"
 
 
