@@ -63,6 +63,7 @@ struct TMailProgress {
 struct TSendControl {
     /// Sends to every giver and starts a new journal, whatever the journal held.
     bool restart = false;
+    /// Told before each message and once the server has it, on the thread that runs Send.
     std::function<void(const TMailProgress&)> progress;
     /// Looked at between messages: the message in flight is finished, then the run stops.
     const std::atomic<bool>* cancel = nullptr;
