@@ -195,7 +195,7 @@ namespace {
         const auto tell = [&](const TLineProblems& problems, const QString& kind) {
             for (const TLineProblem& p : problems.Listed())
                 WriteErr(list + (p.line > 0 ? ":" + QString::number(p.line) : QString()) + ": " + kind
-                    + QString::fromStdString(p.reason) + "\n");
+                    + Escaped(QString::fromStdString(p.reason)) + "\n");
             if (problems.Unlisted() > 0)
                 WriteErr(QString("%1: %2%3 more\n").arg(list, kind).arg(problems.Unlisted()));
         };
@@ -257,7 +257,7 @@ namespace {
             WriteOut(QString("%1 letter%2 sent%3.\n").arg(result.sent).arg(result.sent == 1 ? "" : "s", skipped));
             return kExitOk;
         }
-        WriteErr(QString::fromStdString(result.stopReason) + "\n");
+        WriteErr(Escaped(QString::fromStdString(result.stopReason), true) + "\n");
         WriteErr(QString("%1 sent, %2 remain%3: the same command sends the rest.\n")
                      .arg(result.sent)
                      .arg(result.remaining)
@@ -322,9 +322,9 @@ int RunMailCommand(TInvocation& invocation)
     run.SetLetterPdfMaker([&letters](const TCCUser& giver) { return letters.Letter(giver); });
     if (!run.GiversWithoutTaker().empty()) {
         WriteErr("No letters sent: the draw is not complete. These givers have no taker:\n  "
-            + QString::fromStdString(run.GiversWithoutTaker().front()));
+            + Escaped(QString::fromStdString(run.GiversWithoutTaker().front())));
         for (std::size_t k = 1; k < run.GiversWithoutTaker().size(); ++k)
-            WriteErr("\n  " + QString::fromStdString(run.GiversWithoutTaker()[k]));
+            WriteErr("\n  " + Escaped(QString::fromStdString(run.GiversWithoutTaker()[k])));
         WriteErr("\n");
         return kExitDrawIncomplete;
     }

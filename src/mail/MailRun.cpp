@@ -143,6 +143,14 @@ namespace {
         return control.cancel != nullptr && *control.cancel;
     }
 
+    bool SameFile(const std::string& a, const std::string& b)
+    {
+        struct stat first { };
+        struct stat second { };
+        return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev
+            && first.st_ino == second.st_ino;
+    }
+
     /// The dry run's folder, made for the organiser alone.
     void MakeFolder(const std::string& folder)
     {
@@ -167,6 +175,8 @@ void CheckSettings(const TMailSettings& settings)
 
 TMailRun::TMailRun(const std::string& documentPath, const std::string& addressListPath, TMailSettings settings)
     : settings_(std::move(settings))
+    , documentPath_(documentPath)
+    , addressListPath_(addressListPath)
 {
     CheckSettings(settings_);
     document_ = ReadKksDocument(documentPath, nullptr);
@@ -244,8 +254,13 @@ int TMailRun::WriteMessageFiles(const std::string& folder, bool force)
             name = base + " (" + std::to_string(number) + ").eml";
         paths.push_back(prefix + name);
         struct stat status { };
-        if (::lstat(paths.back().c_str(), &status) == 0)
-            existing.push_back(paths.back());
+        if (::lstat(paths.back().c_str(), &status) != 0)
+            continue;
+        existing.push_back(paths.back());
+        // What the run reads is never written over, --force or not, whatever link leads there.
+        for (const std::string& input : { documentPath_, addressListPath_ })
+            if (SameFile(paths.back(), input))
+                throw std::runtime_error("Not written: " + paths.back() + " is " + input + ", which the run reads");
     }
     if (!existing.empty() && !force) {
         std::string message = "Nothing written: these files exist already (--force replaces them):";
@@ -257,7 +272,8 @@ int TMailRun::WriteMessageFiles(const std::string& folder, bool force)
     for (std::size_t g = 0; g < givers_.size(); ++g) {
         const std::string bytes = Message(givers_[g]);
         try {
-            platform::TAtomicFile out(paths[g]);
+            // A name made up here: a link of that name is replaced, never written through.
+            platform::TAtomicFile out(paths[g], platform::TTargetHold::None, platform::TLinkRule::ReplaceLink);
             platform::TPosixFile file = out.TakeFile();
             file.SetPermissions(0600);
             file.WriteAt(0, bytes.data(), bytes.size());

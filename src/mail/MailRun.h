@@ -111,7 +111,8 @@ public:
 
     /// The dry run: each giver's message as "FIRST LAST.eml" in `folder` (made with mode
     /// 0700 when missing; files 0600). Refuses, listing them, files that exist already
-    /// unless `force`. Writes no journal. Returns the number of files.
+    /// unless `force`, and the document and the address list even so. Writes no journal.
+    /// Returns the number of files.
     int WriteMessageFiles(const std::string& folder, bool force);
 
     /// Sends the letters of those who have none yet (everybody with `restart`), in the
@@ -134,6 +135,8 @@ private:
         const TSendControl& control, TSendResult& result) const;
 
     TMailSettings settings_;
+    std::string documentPath_;
+    std::string addressListPath_;
     TLetterPdfMaker letterPdf_;
     TKksDocument document_;
     std::vector<std::string> templateLines_;

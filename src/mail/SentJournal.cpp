@@ -2,6 +2,7 @@
 
 #include "mail/LetterMessage.h"
 #include "platform/PosixFile.h"
+#include "platform/TemporaryNames.h"
 #include "platform/Windows1252.h"
 #include "register/CCUser.h"
 
@@ -118,6 +119,7 @@ TSentJournal::~TSentJournal()
         ::close(temporaryFd_);
     if (!temporary_.empty())
         ::unlink(temporary_.c_str());
+    platform::ForgetTemporaryName(temporarySlot_);
 }
 
 void TSentJournal::Flush()
@@ -223,6 +225,7 @@ void TSentJournal::OpenTemporary()
         throw platform::EPlatformError(std::strerror(errno));
     temporaryFd_ = fd;
     temporary_ = temporary;
+    temporarySlot_ = platform::RegisterTemporaryName(temporary_);
     // It tells what the document tells, to whom the document tells it; where the owner
     // cannot be given, only its owner may read it.
     mode_t mode = document.st_mode & 07777;
@@ -240,6 +243,7 @@ void TSentJournal::CommitFirstLine(const std::string& line)
     Sync(temporaryFd_);
     platform::RenameFile(temporary_, path_);
     temporary_.clear();
+    platform::ForgetTemporaryName(std::exchange(temporarySlot_, -1));
     platform::SyncFolder(platform::FolderOf(path_));
     if (fd_ >= 0)
         ::close(fd_);

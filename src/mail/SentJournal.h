@@ -81,6 +81,7 @@ private:
     int fd_ = -1;
     std::string temporary_; // a new journal's file until its first record renames it
     int temporaryFd_ = -1;
+    int temporarySlot_ = -1; // removed should a signal end the process (platform/TemporaryNames.h)
 };
 
 } // namespace mail

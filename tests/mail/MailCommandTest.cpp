@@ -301,6 +301,10 @@ TEST_F(MailCommand, ADryRunWritesFilesForTheOrganiserAloneAndSendsNothing)
     EXPECT_NE(Mail(server, { "--dry-run", folder }).err.find("\nNothing written: these files exist already"),
         std::string::npos);
     EXPECT_EQ(Mail(server, { "--dry-run", folder, "--force" }).exitCode, 0);
+    const std::string inFolder = folder + "/ANN LEE.eml";
+    std::filesystem::copy_file(csv, inFolder, std::filesystem::copy_options::overwrite_existing);
+    csv = inFolder;
+    EXPECT_NE(Mail(server, { "--dry-run", folder, "--force" }).err.find("which the run reads"), std::string::npos);
     EXPECT_EQ(server.Connections(), 0);
     EXPECT_FALSE(std::filesystem::exists(document + ".sent"));
 }
