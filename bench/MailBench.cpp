@@ -11,6 +11,7 @@
 #include "mail/CurlTransport.h"
 #include "mail/MailRun.h"
 #include "mail/SentJournal.h"
+#include "print/qt/LetterFiles.h"
 #include "print/qt/LetterPdf.h"
 #include "register/KksDocument.h"
 
@@ -103,7 +104,7 @@ void BM_ThousandLetters(benchmark::State& state)
     std::vector<std::string> messages;
     {
         mail::TMailRun run(document, folder / "people.csv", settings);
-        TLetterPdfWriter letters(run.Participants(), run.TemplateLines(), 600);
+        TLetterPdfWriter letters(run.Participants(), run.TemplateLines(), kPdfFileDotsPerInch);
         run.SetLetterPdfMaker([&letters](const TCCUser& giver) { return letters.Letter(giver); });
         run.WriteMessageFiles(folder / "eml", false);
         for (int i = 0; i < kLetters; ++i) {
@@ -119,7 +120,7 @@ void BM_ThousandLetters(benchmark::State& state)
         std::filesystem::remove(mail::TSentJournal::PathFor(document));
         auto start = std::chrono::steady_clock::now();
         mail::TMailRun run(document, folder / "people.csv", settings);
-        TLetterPdfWriter letters(run.Participants(), run.TemplateLines(), 600);
+        TLetterPdfWriter letters(run.Participants(), run.TemplateLines(), kPdfFileDotsPerInch);
         run.SetLetterPdfMaker([&letters](const TCCUser& giver) { return letters.Letter(giver); });
         mail::TCurlSettings connection = mail::PlanConnection(mail::ParseServerUrl(server.Url()));
         connection.user = testsupport::TTestSmtpServer::kUser;

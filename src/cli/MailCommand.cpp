@@ -6,6 +6,7 @@
 #include "cli/CliCommand.h"
 #include "mail/CurlTransport.h"
 #include "mail/MailRun.h"
+#include "print/qt/LetterFiles.h"
 #include "print/qt/LetterPdf.h"
 
 #include <QGuiApplication>
@@ -24,7 +25,6 @@ namespace cli {
 namespace {
 
     constexpr const char* kPasswordVariable = "TINSELWICK_SMTP_PASSWORD";
-    constexpr int kPdfDotsPerInch = 600;
 
     /// The controlling terminal, for the password and nothing else; closed on destruction.
     class TTerminal {
@@ -318,7 +318,7 @@ int RunMailCommand(TInvocation& invocation)
         application = std::make_unique<QGuiApplication>(invocation.argc, invocation.argv);
     }
     mail::TMailRun run(fileName, NativePath(list), settings);
-    TLetterPdfWriter letters(run.Participants(), run.TemplateLines(), kPdfDotsPerInch);
+    TLetterPdfWriter letters(run.Participants(), run.TemplateLines(), kPdfFileDotsPerInch);
     run.SetLetterPdfMaker([&letters](const TCCUser& giver) { return letters.Letter(giver); });
     if (!run.GiversWithoutTaker().empty()) {
         WriteErr("No letters sent: the draw is not complete. These givers have no taker:\n  "

@@ -173,6 +173,9 @@ TEST_F(MailCommand, TheAttachedPdfIsThePrintedLetter)
         const std::string text = PdfText(server.Kept(k + 1, ".pdf"));
         EXPECT_NE(text.find(kPeople[static_cast<std::size_t>(k + 1) % 6].name), std::string::npos) << text;
         EXPECT_EQ(text, PdfText(letters + "/" + giver.name + ".pdf"));
+        const auto title
+            = [](const std::string& pdf) { return CommandOutput("pdfinfo " + Quoted(pdf) + " | head -3"); };
+        EXPECT_EQ(title(server.Kept(k + 1, ".pdf")), title(letters + "/" + giver.name + ".pdf"));
     }
 }
 

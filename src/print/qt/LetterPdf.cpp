@@ -5,6 +5,8 @@
 #include "print/Letters.h"
 #include "print/PrinterService.h"
 
+#include "Version.h"
+
 #include <QBuffer>
 #include <QFontMetrics>
 #include <QPageLayout>
@@ -31,6 +33,13 @@ public:
         buffer_.open(QIODevice::WriteOnly);
         writer_.setResolution(dotsPerInch);
         writer_.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        writer_.setCreator(QStringLiteral("Tinselwick ") + QString::fromLatin1(kTinselwickVersion));
+    }
+
+    void SetDocumentTitle(std::string_view title) override
+    {
+        if (!painter_.isActive())
+            writer_.setTitle(platform::FromWindows1252(title));
     }
 
     void BeginDocument() override
@@ -102,12 +111,6 @@ TLetterPdfWriter::TLetterPdfWriter(
 std::string TLetterPdfWriter::Letter(const TCCUser& giver)
 {
     TPdfBufferCanvas canvas(dotsPerInch_);
-    canvas.BeginDocument();
-    // What PrintGiversLetter does, the fitting (most of a page's work: the face is hinted
-    // at every size tried) done only for the first page.
-    if (!layout_)
-        layout_ = LayOutLetters(canvas, templateLines_.size(), ChooseBodySample(participants_, templateLines_));
-    PrintLetter(canvas, *layout_, giver, templateLines_);
-    canvas.EndDocument();
+    PrintGiversLetter(canvas, participants_, templateLines_, giver, layout_);
     return canvas.Bytes();
 }

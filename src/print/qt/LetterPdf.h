@@ -12,10 +12,10 @@
 class TCCUser;
 
 /// Letters of one register one after another: the page of each giver on A4 at
-/// `dotsPerInch`, fonts fitted to the first entry of `participants` as in the job of all
-/// letters. The fitting is worked out once, for the first letter, and serves the rest
-/// (it depends on the register and the template, never on the giver). Any thread may
-/// use it once a GUI application object exists; after its first letter, several at once.
+/// `dotsPerInch`, with the title and creator the PDF files carry, fonts fitted to the first
+/// entry of `participants` as in the job of all letters, once for all (PrintGiversLetter).
+/// Any thread may use it once a GUI application object exists; after its first letter,
+/// several at once.
 class TLetterPdfWriter {
 public:
     TLetterPdfWriter(const TStringList& participants, const std::vector<std::string>& templateLines, int dotsPerInch);
