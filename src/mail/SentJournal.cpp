@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <future>
 #include <stdexcept>
@@ -124,10 +125,12 @@ TSentJournal::~TSentJournal()
 
 void TSentJournal::Flush()
 {
-    if (!syncing_.valid())
-        return;
     try {
-        syncing_.get();
+        if (syncing_.valid())
+            syncing_.get();
+        if (unsynced_)
+            Sync(fd_);
+        unsynced_ = false;
     } catch (const std::exception& error) {
         throw std::runtime_error("Cannot write the journal " + path_ + ": " + error.what());
     }
@@ -201,7 +204,6 @@ void TSentJournal::RecordSent(const TCCUser& giver, std::time_t when)
 {
     const std::string line = "sent\t" + LocalTime(when) + "\t" + platform::Windows1252ToUtf8(giver.FirstName) + "\t"
         + platform::Windows1252ToUtf8(giver.LastName) + "\n";
-    Flush();
     Prepare();
     try {
         if (fresh_)
@@ -257,8 +259,16 @@ void TSentJournal::Append(const std::string& line)
     // A line cut short while written is ended before the next one begins.
     WriteAll(fd_, lineEndOwed_ ? "\n" + line : line);
     lineEndOwed_ = false;
-    // On the disk while the next message goes (a disk's wait, on this machine's own
-    // server, is longer than a message's); the next record waits for it first.
+    unsynced_ = true;
+    // Written, the line is safe from the end of this process; it goes on to the disk while
+    // the next messages go, for a disk's wait is longer than a message to this machine's
+    // own server. One sync at a time: lines written meanwhile go with the next, started by
+    // the next record or by Flush.
+    if (syncing_.valid() && syncing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    if (syncing_.valid())
+        syncing_.get(); // raises what the last one met
+    unsynced_ = false;
     syncing_ = std::async(std::launch::async, Sync, fd_);
 }
 

@@ -53,10 +53,10 @@ public:
     /// Makes sure a record can be written, before anything is sent: the journal opened, or
     /// a new one's file made. Raises naming the journal.
     void Prepare();
-    /// Records that the server accepted the giver's message: written at once, on the disk
-    /// before the next record is written (or Flush returns). The first record of a new
-    /// journal replaces the file whole, with the document's owner and permission bits.
-    /// Raises naming the journal.
+    /// Records that the server accepted the giver's message: written at once, and on its
+    /// way to the disk, which the next records do not wait for (Flush does). The first
+    /// record of a new journal replaces the file whole, on the disk before it returns, with
+    /// the document's owner and permission bits. Raises naming the journal.
     void RecordSent(const TCCUser& giver, std::time_t when);
     /// Waits until every record is on the disk; raises naming the journal when one is not.
     void Flush();
@@ -77,7 +77,8 @@ private:
     std::string earlierDate_;
     bool fresh_ = true; // the next record starts a new file
     bool lineEndOwed_ = false;
-    std::future<void> syncing_; // the last record's way to the disk
+    std::future<void> syncing_; // records on their way to the disk
+    bool unsynced_ = false; // records written since the last sync began
     int fd_ = -1;
     std::string temporary_; // a new journal's file until its first record renames it
     int temporaryFd_ = -1;
