@@ -8,6 +8,7 @@
 #include "print/DefaultTemplate.h"
 #include "print/Letters.h"
 #include "print/qt/LetterFiles.h"
+#include "print/qt/LetterPdf.h"
 #include "print/qt/QtPrinterCanvas.h"
 
 #include <QGuiApplication>
@@ -76,6 +77,19 @@ void LetterFilesToFolder(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(LetterFilesToFolder)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One giver's letter after another made in memory, as messages carry them: one thread,
+// no file, the fonts fitted once.
+void LetterPdfInMemory(benchmark::State& state)
+{
+    const auto participants = MakeRegister(100);
+    TLetterPdfWriter letters(*participants, DefaultTemplateLines(), 600);
+    std::size_t bytes = 0;
+    for (auto _ : state)
+        bytes += letters.Letter(*UserAt(*participants, 7)).size();
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(LetterPdfInMemory)->Unit(benchmark::kMillisecond);
 
 void AllocationListToPdf(benchmark::State& state)
 {

@@ -13,8 +13,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "in .kks files.\n"
     "\n"
     "The package holds the desktop program and tinselwick-cli, which shows, draws\n"
-    "and prints documents without a window, and imports and exports participant\n"
-    "lists as CSV.")
+    "and prints documents without a window, imports and exports participant\n"
+    "lists as CSV, and sends each giver their letter by e-mail.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -27,6 +27,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The libraries the programs link are found by dpkg-shlibdeps; the windowing plug-in
 # Qt loads at run time is not, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# tinselwick-cli mail verifies the mail server's certificate against the system's store.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 # Files must be owned by root in the package whoever builds it.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcsv-dev libssl-dev
+  libcurl4-openssl-dev python3-aiosmtpd openssl
   clang libclang-rt-14-dev clang-format-14
   xvfb xauth xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation2

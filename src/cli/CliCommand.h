@@ -46,6 +46,7 @@ int RunLettersCommand(TInvocation& invocation);
 int RunListCommand(TInvocation& invocation);
 int RunImportCommand(TInvocation& invocation);
 int RunExportCommand(TInvocation& invocation);
+int RunMailCommand(TInvocation& invocation);
 
 /// The options several commands take: one name, one value syntax and one check each.
 enum class TSharedOption {

@@ -11,5 +11,9 @@ inline constexpr int kExitUsageError = 2; // the command line was wrong
 // same, as the window's Save would store it), or letters files that such givers could
 // not have (the others' are written).
 inline constexpr int kExitDrawIncomplete = 3;
+// mail stopped at a message that did not get through after others had gone: the journal
+// knows who has theirs, and the same command sends the rest. (Nothing sent at all, for
+// want of a connection, a login or a certificate, is a failure like any other: 1.)
+inline constexpr int kExitMailStopped = 4;
 
 } // namespace cli

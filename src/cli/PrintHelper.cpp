@@ -1,7 +1,8 @@
-// The print commands of tinselwick-cli, as tinselwick-cli itself runs them: by handing
-// the whole command line to tinselwick-print, which replaces this process. So only the
-// print commands load Qt's GUI and printer libraries, and the user still has one command
-// whose output, messages and exit codes are those of the commands themselves.
+// The print commands and mail of tinselwick-cli, as tinselwick-cli itself runs them: by
+// handing the whole command line to tinselwick-print, which replaces this process. So only
+// these commands load Qt's GUI and printer libraries (mail makes its PDF attachments with
+// them) and libcurl, and the user still has one command whose output, messages and exit
+// codes are those of the commands themselves.
 
 #include "cli/CliCommand.h"
 
@@ -18,20 +19,21 @@ namespace cli {
 namespace {
 
     /// tinselwick-print, where the install rules put it relative to this program.
-    std::string PrintHelperPath()
+    std::string PrintHelperPath(const std::string& cannot)
     {
         std::error_code error;
         const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
         if (error)
-            throw std::runtime_error("Cannot print: this program cannot find its own folder: " + error.message());
+            throw std::runtime_error(cannot + ": this program cannot find its own folder: " + error.message());
         return (self.parent_path() / TINSELWICK_PRINT_HELPER).lexically_normal().string();
     }
 
-    int RunInPrintHelper(TInvocation& invocation)
+    /// `cannot` begins the message when the helper cannot be started ("Cannot print").
+    int RunInPrintHelper(TInvocation& invocation, const std::string& cannot = "Cannot print")
     {
-        const std::string helper = PrintHelperPath();
+        const std::string helper = PrintHelperPath(cannot);
         ::execv(helper.c_str(), invocation.argv);
-        throw std::runtime_error("Cannot print: " + helper + " cannot be started: " + std::strerror(errno));
+        throw std::runtime_error(cannot + ": " + helper + " cannot be started: " + std::strerror(errno));
     }
 
 } // namespace
@@ -44,6 +46,11 @@ int RunLettersCommand(TInvocation& invocation)
 int RunListCommand(TInvocation& invocation)
 {
     return RunInPrintHelper(invocation);
+}
+
+int RunMailCommand(TInvocation& invocation)
+{
+    return RunInPrintHelper(invocation, "Cannot send mail");
 }
 
 } // namespace cli

@@ -13,9 +13,10 @@
 // invocation.argc/argv; the others run without one, and so without a display.
 //
 // The draw command lives in DrawCommand.cpp, the letters and list commands in
-// PrintCommands.cpp, import and export in ExchangeCommands.cpp. This main is also that of
-// tinselwick-print, the same tool with the printer linked: tinselwick-cli hands the print
-// commands to it (PrintHelper.cpp), so that no other command loads Qt's GUI libraries.
+// PrintCommands.cpp, import and export in ExchangeCommands.cpp, mail in MailCommand.cpp.
+// This main is also that of tinselwick-print, the same tool with the printer and the mail
+// library linked: tinselwick-cli hands the print commands and mail to it (PrintHelper.cpp),
+// so that no other command loads Qt's GUI libraries or the mail library's.
 
 #include "Version.h"
 #include "cli/CliCommand.h"
@@ -63,6 +64,13 @@ const TCommand kCommands[] = {
         cli::RunImportCommand },
     { "export", "export FILE --csv OUT.csv|-             the participants and their takers as CSV",
         cli::RunExportCommand },
+    { "mail",
+        "mail FILE --addresses PEOPLE.csv --server URL --from ADDRESS\n"
+        "       [--user NAME] [--subject TEXT] [--attach-pdf] [--cacert FILE]\n"
+        "       [--pace SECONDS] [--per-connection N] [--allow-shared-address]\n"
+        "       [--dry-run DIR [--force]] [--restart]\n"
+        "                                          each giver's letter by e-mail to them alone",
+        cli::RunMailCommand },
 };
 
 QString Usage()

@@ -190,11 +190,19 @@ void PrintTestLetter(
 void PrintGiversLetter(TCanvas& canvas, const TStringList& participants, const std::vector<std::string>& templateLines,
     const TCCUser& giver)
 {
-    const std::string bodySample = ChooseBodySample(participants, templateLines);
+    std::optional<TLetterLayout> layout;
+    PrintGiversLetter(canvas, participants, templateLines, giver, layout);
+}
+
+void PrintGiversLetter(TCanvas& canvas, const TStringList& participants, const std::vector<std::string>& templateLines,
+    const TCCUser& giver, std::optional<TLetterLayout>& layout)
+{
     canvas.SetDocumentTitle(LettersTitle(&giver));
     canvas.BeginDocument();
-    const TLetterLayout layout = LayOutLetters(canvas, templateLines.size(), bodySample);
-    PrintLetter(canvas, layout, giver, templateLines);
+    // The fitting is most of a page's work: the face is measured at every size it tries.
+    if (!layout)
+        layout = LayOutLetters(canvas, templateLines.size(), ChooseBodySample(participants, templateLines));
+    PrintLetter(canvas, *layout, giver, templateLines);
     canvas.EndDocument();
 }
 

@@ -6,6 +6,7 @@
 #include "print/Canvas.h"
 #include "print/PrinterService.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,12 @@ struct TLetterLayout {
     int BodySize = 0;
     int HeadingSize = 0;
 };
+
+/// PrintGiversLetter for one letter after another of one register: `layout` keeps the
+/// fitting worked out for the first (empty before it), which serves the rest, for it
+/// depends on the register and the template, never on the giver.
+void PrintGiversLetter(TCanvas& canvas, const TStringList& participants, const std::vector<std::string>& templateLines,
+    const TCCUser& giver, std::optional<TLetterLayout>& layout);
 
 /// The text the body font is fitted to: the longest template line as expanded for the
 /// first entry's participant (the earliest of equally long lines), followed by "MMMMM".

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -127,6 +128,12 @@ TEST_F(Cli, WrongCommandLinesAreRefusedWithStatusTwoBeforeAnyFileIsTouched)
     const std::string doc = dir / "doc.kks";
     WriteFileBytes(doc, ReadFileBytes(TestDataPath("two-participants-exchange.kks")));
     const std::string pdf = dir / "x.pdf";
+    const std::string csv = dir / "people.csv";
+    const auto mail = [&](std::vector<std::string> more) {
+        more.insert(more.begin(),
+            { "mail", doc, "--addresses", csv, "--server", "smtp://localhost", "--from", "a@example.org" });
+        return more;
+    };
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         { {}, "Usage: tinselwick-cli COMMAND" },
         { { "shout", doc }, "tinselwick-cli: unknown command 'shout'" },
@@ -156,11 +163,27 @@ TEST_F(Cli, WrongCommandLinesAreRefusedWithStatusTwoBeforeAnyFileIsTouched)
         { { "export", doc }, "tinselwick-cli export: --csv OUT.csv is required (- for standard output)\n" },
         { { "list", doc, "--pdf", dir / "./doc.kks" },
             "tinselwick-cli list: Not written: " + dir / "./doc.kks" + " is " + doc + ", which the command reads" },
+        { { "mail", doc, "--server", "smtp://localhost", "--from", "a@example.org" },
+            "tinselwick-cli mail: Name the address list with --addresses PEOPLE.csv\n" },
+        { { "mail", doc, "--addresses", csv, "--from", "a@example.org" }, "tinselwick-cli mail: Name the mail server" },
+        { { "mail", doc, "--addresses", csv, "--server", "smtp://ann@localhost", "--from", "a@example.org" },
+            "tinselwick-cli mail: The server 'smtp://ann@localhost' names no host" },
+        { { "mail", doc, "--addresses", csv, "--server", "smtps://localhost:99999", "--from", "a@example.org" },
+            "tinselwick-cli mail: The server 'smtps://localhost:99999' has no valid port" },
+        { mail({ "--from", "Ann <a@example.org>" }),
+            "tinselwick-cli mail: The sender 'Ann <a@example.org>' is not an e-mail address" },
+        { mail({ "--subject", "Hi\nBcc: all@example.org" }), "tinselwick-cli mail: The subject holds a control" },
+        { mail({ "--pace", "-1" }), "tinselwick-cli mail: Invalid pace '-1'" },
+        { mail({ "--per-connection", "0" }), "tinselwick-cli mail: Invalid --per-connection '0'" },
+        { mail({ "--force" }), "tinselwick-cli mail: --force goes with --dry-run only\n" },
+        { mail({ "--dry-run", dir / "eml", "--restart" }), "tinselwick-cli mail: A dry run writes into a folder" },
+        { mail({ "--user", "ann" }), "tinselwick-cli mail: --user needs a password" },
     };
     const Bytes before = ReadFileBytes(doc);
     for (const auto& [arguments, err] : cases) {
         SCOPED_TRACE(arguments.empty() ? "(none)" : arguments.back());
-        const TCliRun run = Run(arguments);
+        // No password in the environment and no terminal to ask on.
+        const TCliRun run = RunCli(arguments, dir.Path().string(), "env -u TINSELWICK_SMTP_PASSWORD setsid -w");
         EXPECT_EQ(run.exitCode, 2);
         EXPECT_EQ(run.err.substr(0, err.size()), err);
         EXPECT_EQ(run.out, "");
@@ -284,17 +307,22 @@ TEST_F(Cli, ShowOnlyReadsAndCoexistsWithAnotherReader)
     EXPECT_EQ(std::vector<std::string> { "draw.kks" }, dir.Entries()) << "no backup, no temporary file";
 }
 
-TEST_F(Cli, OnlyThePrintCommandsLoadQtsGuiLibraries)
+TEST_F(Cli, OnlyThePrintCommandsAndMailLoadQtsGuiAndTheMailLibraries)
 {
     const std::string doc = dir / "doc.kks";
     WriteFileBytes(doc, ReadFileBytes(TestDataPath("two-participants-exchange.kks")));
     const std::string maps = dir / "maps";
+    const std::string csv = dir / "people.csv";
+    std::ofstream(csv) << "first,last,email\nann,lee,ann@example.org\nbob,kay,bob@example.org\n";
     const std::string probe = "env LD_PRELOAD=" + ShellQuoted(TINSELWICK_MAPS_PROBE)
         + " TINSELWICK_MAPS_OUT=" + ShellQuoted(maps) + " ASAN_OPTIONS=\"$ASAN_OPTIONS:verify_asan_link_order=0\"";
     const std::pair<std::vector<std::string>, bool> cases[] = {
         { { "show", doc }, false },
         { { "draw", doc, "--seed", "7" }, false },
         { { "list", doc, "--pdf", dir / "list.pdf" }, true },
+        { { "mail", doc, "--addresses", csv, "--server", "smtp://localhost", "--from", "a@example.org", "--dry-run",
+              dir / "eml" },
+            true },
     };
     for (const auto& [arguments, printer] : cases) {
         SCOPED_TRACE(arguments.front());
@@ -302,7 +330,7 @@ TEST_F(Cli, OnlyThePrintCommandsLoadQtsGuiLibraries)
         const std::string loaded = ReadText(maps);
         const auto has = [&](const char* library) { return loaded.find(library) != std::string::npos; };
         ASSERT_TRUE(has("/libQt6Core.so"));
-        for (const char* library : { "/libQt6Gui.so", "/libQt6Widgets.so", "/libQt6PrintSupport.so" })
+        for (const char* library : { "/libQt6Gui.so", "/libQt6Widgets.so", "/libQt6PrintSupport.so", "/libcurl.so" })
             EXPECT_EQ(printer, has(library)) << library;
     }
 }

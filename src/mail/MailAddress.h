@@ -1,0 +1,21 @@
+#pragma once
+// E-mail addresses as a letter's message and the address list use them: the bare
+// addr-spec of RFC 5322, no display name, no comments.
+
+#include <string>
+#include <string_view>
+
+namespace mail {
+
+/// True for an addr-spec in ASCII: a dot-atom or quoted local part, "@", a dot-atom or
+/// bracketed domain, at most 254 characters. Surrounding blanks are the caller's to trim.
+bool IsMailAddress(std::string_view address);
+
+/// The part after the last "@" (empty when there is none).
+std::string_view DomainOf(std::string_view address);
+
+/// The address with letters in lower case: two addresses with the same key reach one
+/// inbox as far as this program can tell.
+std::string MailboxKey(std::string_view address);
+
+} // namespace mail
