@@ -81,12 +81,6 @@ QStringList RequirePositionals(const QCommandLineParser& parser, int count, cons
 
 /// A file name as the file system wants it.
 std::string NativePath(const QString& path);
-/// The whole content of a file, as bytes; raises naming the file when it cannot be read.
-std::string ReadWholeFile(const std::string& path);
-/// Replaces the file with `bytes`, whole or not at all (see platform::TAtomicFile); raises
-/// naming the file when it cannot be written.
-void WriteWholeFile(
-    const std::string& path, std::string_view bytes, platform::TTargetHold hold = platform::TTargetHold::None);
 /// Writes UTF-8 text to standard output / standard error as it is.
 void WriteOut(const QString& text);
 void WriteErr(const QString& text);

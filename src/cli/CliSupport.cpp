@@ -105,31 +105,6 @@ std::string NativePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-std::string ReadWholeFile(const std::string& path)
-{
-    try {
-        platform::TPosixFile in = platform::TPosixFile::OpenExisting(path, false, platform::TShareMode::Shared);
-        std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
-        bytes.resize(in.ReadAt(0, bytes.data(), bytes.size()));
-        return bytes;
-    } catch (const platform::EPlatformError& error) {
-        throw std::runtime_error("Cannot read " + path + ": " + error.what());
-    }
-}
-
-void WriteWholeFile(const std::string& path, std::string_view bytes, platform::TTargetHold hold)
-{
-    try {
-        platform::TAtomicFile out(path, hold);
-        platform::TPosixFile file = out.TakeFile();
-        file.WriteAt(0, bytes.data(), bytes.size());
-        file.Close();
-        out.Commit();
-    } catch (const std::exception& error) {
-        throw std::runtime_error("Cannot write " + path + ": " + error.what());
-    }
-}
-
 void WriteOut(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();

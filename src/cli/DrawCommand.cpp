@@ -27,7 +27,7 @@ void CopyUnchanged(const std::string& from, const std::string& to)
     if (from == to)
         return;
     // Written as a document is: the target is held, and replaced whole or not at all.
-    cli::WriteWholeFile(to, cli::ReadWholeFile(from), platform::TTargetHold::Exclusive);
+    platform::ReplaceWholeFile(to, platform::ReadWholeFile(from), platform::TTargetHold::Exclusive);
 }
 
 /// The options of the draw with rules.
@@ -64,7 +64,7 @@ std::optional<TDrawRequest> MakeRequest(
         const QString pairsFile = parser.value(options.exclude);
         std::vector<TLineProblem> problems;
         const TExcludedPairs pairs
-            = ReadExcludedPairs(cli::ReadWholeFile(cli::NativePath(pairsFile)), participants, problems);
+            = ReadExcludedPairs(platform::ReadWholeFile(cli::NativePath(pairsFile)), participants, problems);
         for (const TLineProblem& p : problems)
             cli::WriteErr(pairsFile + ":" + QString::number(p.line) + ": "
                 + cli::Escaped(QString::fromStdString(p.reason)) + "\n");

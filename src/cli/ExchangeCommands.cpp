@@ -35,7 +35,7 @@ int cli::RunImportCommand(TInvocation& invocation)
     const std::string outName = NativePath(*options->output);
     CheckOutputTarget(outName, { NativePath(csvArgument) }, options->force);
 
-    const TImportedRegister imported = ImportRegister(ReadWholeFile(NativePath(csvArgument)));
+    const TImportedRegister imported = ImportRegister(platform::ReadWholeFile(NativePath(csvArgument)));
     const std::string fileName = csvArgument.toStdString();
     if (!imported.problems.Empty()) {
         WriteErr(Escaped(QString::fromStdString(RefusedLinesReport(fileName, imported.problems)), true));
@@ -71,6 +71,6 @@ int cli::RunExportCommand(TInvocation& invocation)
         WriteOut(QString::fromStdString(csv));
         return kExitOk;
     }
-    WriteWholeFile(NativePath(target), csv);
+    platform::ReplaceWholeFile(NativePath(target), csv);
     return kExitOk;
 }

@@ -26,18 +26,6 @@ namespace mail {
 
 namespace {
 
-    std::string ReadFile(const std::string& path)
-    {
-        try {
-            platform::TPosixFile in = platform::TPosixFile::OpenExisting(path, false, platform::TShareMode::Shared);
-            std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
-            bytes.resize(in.ReadAt(0, bytes.data(), bytes.size()));
-            return bytes;
-        } catch (const platform::EPlatformError& error) {
-            throw std::runtime_error("Cannot read " + path + ": " + error.what());
-        }
-    }
-
     /// Waits `pause`, looking at the cancel flag now and then; false when cancelled.
     bool Wait(std::chrono::milliseconds pause, const std::atomic<bool>* cancel)
     {
@@ -197,7 +185,8 @@ TMailRun::TMailRun(const std::string& documentPath, const std::string& addressLi
     }
     if (givers_.empty())
         throw std::runtime_error("Nothing to send: " + platform::FullPathName(documentPath) + " has no participants");
-    TAddressMatch match = MatchAddresses(ReadFile(addressListPath), records_, settings_.allowSharedAddress);
+    TAddressMatch match
+        = MatchAddresses(platform::ReadWholeFile(addressListPath), records_, settings_.allowSharedAddress);
     for (std::size_t g = 0; g < givers_.size(); ++g)
         givers_[g].address = std::move(match.addresses[g]);
     errors_ = std::move(match.errors);

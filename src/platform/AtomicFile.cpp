@@ -266,4 +266,17 @@ void TAtomicFile::Commit()
     }
 }
 
+void ReplaceWholeFile(const std::string& path, std::string_view bytes, TTargetHold hold)
+{
+    try {
+        TAtomicFile out(path, hold);
+        TPosixFile file = out.TakeFile();
+        file.WriteAt(0, bytes.data(), bytes.size());
+        file.Close();
+        out.Commit();
+    } catch (const std::exception& error) {
+        throw std::runtime_error("Cannot write " + path + ": " + error.what());
+    }
+}
+
 } // namespace platform

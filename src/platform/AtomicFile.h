@@ -12,6 +12,7 @@
 #include "platform/PosixFile.h"
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -82,5 +83,9 @@ private:
     bool committed_ = false;
     int signalSlot_ = -1; // TemporaryNames.h
 };
+
+/// Replaces the file with `bytes`, whole or not at all; raises std::runtime_error
+/// "Cannot write PATH: reason".
+void ReplaceWholeFile(const std::string& path, std::string_view bytes, TTargetHold hold = TTargetHold::None);
 
 } // namespace platform

@@ -278,4 +278,16 @@ mode_t DefaultFilePermissions()
     return 0644;
 }
 
+std::string ReadWholeFile(const std::string& path)
+{
+    try {
+        TPosixFile in = TPosixFile::OpenExisting(path, false, TShareMode::Shared);
+        std::string bytes(static_cast<std::size_t>(in.Size()), '\0');
+        bytes.resize(in.ReadAt(0, bytes.data(), bytes.size()));
+        return bytes;
+    } catch (const EPlatformError& error) {
+        throw std::runtime_error("Cannot read " + path + ": " + error.what());
+    }
+}
+
 } // namespace platform

@@ -90,6 +90,9 @@ std::string FolderOf(const std::string& path);
 void SyncFolder(const std::string& folder);
 /// The full path of the running executable.
 std::string ExecutablePath();
+/// The whole content of a regular file, read under a shared lock; raises
+/// std::runtime_error "Cannot read PATH: reason".
+std::string ReadWholeFile(const std::string& path);
 /// The permissions a newly created file gets (0666 less the process's umask).
 mode_t DefaultFilePermissions();
 

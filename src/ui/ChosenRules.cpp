@@ -1,6 +1,7 @@
 #include "ui/ChosenRules.h"
 
 #include "exchange/DrawExclusions.h"
+#include "platform/AtomicFile.h"
 #include "register/KksDocument.h"
 #include "ui/UserFiles.h"
 
@@ -20,7 +21,7 @@ QString RulesLine(const TChosenRules& rules, int keptApart)
 
 TExcludedPairs ReadPairsFile(const QString& file, const TStringList& participants, std::vector<TLineProblem>& problems)
 {
-    return ReadExcludedPairs(ReadUserFile(NativeFullPath(file)), participants, problems);
+    return ReadExcludedPairs(platform::ReadWholeFile(NativeFullPath(file)), participants, problems);
 }
 
 QStringList LineProblemReport(const QString& file, const std::vector<TLineProblem>& problems)

@@ -7,6 +7,7 @@
 
 #include "exchange/RegisterExport.h"
 #include "exchange/RegisterImport.h"
+#include "platform/AtomicFile.h"
 #include "platform/gui/QtAnsi.h"
 #include "print/DefaultTemplate.h"
 #include "print/qt/LetterFiles.h"
@@ -50,7 +51,8 @@ void TCrisForm::ImportParticipants1Click(QObject*)
     if (!chosen)
         return;
     const std::string fileName = NativeFullPath(*chosen);
-    TImportedRegister imported = ImportRegister(WithFileErrors(fileName, [&] { return ReadUserFile(fileName); }));
+    TImportedRegister imported
+        = ImportRegister(WithFileErrors(fileName, [&] { return platform::ReadWholeFile(fileName); }));
     // The tool's own report, named by the file's name alone as the window shows files.
     const std::string shownName = QFileInfo(*chosen).fileName().toStdString();
     if (!imported.problems.Empty()) {
@@ -92,7 +94,7 @@ void TCrisForm::ExportParticipants1Click(QObject*)
     if (!MayReplace(fileName))
         return;
     const std::string csv = ExportRegister(GroupNames.get(), Participants.get());
-    WithFileErrors(fileName, [&] { ReplaceUserFile(fileName, csv); });
+    WithFileErrors(fileName, [&] { platform::ReplaceWholeFile(fileName, csv); });
 }
 
 // ---- Draw rules -----------------------------------------------------------------------

@@ -12,11 +12,6 @@ std::string NativeFullPath(const QString& chosen);
 /// The path as the dialogs and messages show it.
 QString ShownPath(const std::string& nativePath);
 
-/// The whole file; raises "Cannot read PATH: reason".
-std::string ReadUserFile(const std::string& nativePath);
-/// Replaces the file whole or not at all; raises "Cannot write PATH: reason".
-void ReplaceUserFile(const std::string& nativePath, std::string_view bytes);
-
 /// True when something (a file, a folder, a link) has this name already.
 bool NameTaken(const std::string& nativePath);
 /// True when both names lead to one file.
