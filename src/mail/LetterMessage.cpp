@@ -108,19 +108,6 @@ std::string LetterText(const TCCUser& giver, const std::vector<std::string>& tem
     return platform::Windows1252ToUtf8(page);
 }
 
-std::string LetterBaseName(const TCCUser& giver)
-{
-    std::string name = giver.SpacedName();
-    for (char& c : name)
-        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '_';
-    while (!name.empty() && name.back() == ' ')
-        name.pop_back();
-    if (!name.empty() && name.front() == '.')
-        name.front() = '_';
-    return platform::Windows1252ToUtf8(name);
-}
-
 std::string UniqueToken(std::size_t bytes)
 {
     std::string random(bytes, '\0');

@@ -39,11 +39,6 @@ std::string ComposeMessage(const TLetterMessage& message);
 /// template line (a document is outside input) ends a line here too.
 std::string LetterText(const TCCUser& giver, const std::vector<std::string>& templateLines);
 
-/// The giver's name as the base of a file name ("FIRST LAST", UTF-8): "/" and control
-/// characters as "_", no trailing blank for an empty last name, no leading "." that
-/// would hide the file. The name `letters --pdf-dir` gives a giver's file.
-std::string LetterBaseName(const TCCUser& giver);
-
 /// A token no other message will have: random bytes as hexadecimal digits.
 std::string UniqueToken(std::size_t bytes);
 

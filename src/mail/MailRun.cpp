@@ -5,7 +5,9 @@
 #include "mail/MimeText.h"
 #include "platform/AtomicFile.h"
 #include "platform/PosixFile.h"
+#include "platform/Windows1252.h"
 #include "print/DefaultTemplate.h"
+#include "print/Letters.h"
 #include "register/CCUser.h"
 
 #include <algorithm>
@@ -221,7 +223,8 @@ std::string TMailRun::Message(const TGiver& giver) const
     if (settings_.attachPdf) {
         if (!letterPdf_)
             throw std::logic_error("No maker of PDF letters was given");
-        message.attachment = TAttachment { LetterBaseName(*giver.record) + ".pdf", letterPdf_(*giver.record) };
+        message.attachment = TAttachment { platform::Windows1252ToUtf8(LetterFileStem(*giver.record)) + ".pdf",
+            letterPdf_(*giver.record) };
     }
     message.date = std::time(nullptr);
     message.messageId = NewMessageId(settings_.from);
@@ -237,7 +240,7 @@ int TMailRun::WriteMessageFiles(const std::string& folder, bool force)
     std::unordered_set<std::string> taken;
     std::vector<std::string> existing;
     for (const TGiver& giver : givers_) {
-        const std::string base = LetterBaseName(*giver.record);
+        const std::string base = platform::Windows1252ToUtf8(LetterFileStem(*giver.record));
         std::string name = base + ".eml";
         for (int number = 2; !taken.insert(MailboxKey(name)).second; ++number)
             name = base + " (" + std::to_string(number) + ").eml";

@@ -214,3 +214,21 @@ void PrintLetters(IPrinterService& printer, const TStringList* participants,
     if (const std::unique_ptr<TCanvas> job = printer.OpenJob(std::string()))
         PrintLetters(*job, participants, templateLines, testLetter, random);
 }
+
+std::string LetterFileStem(const TCCUser& giver)
+{
+    // The bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D stand for no character of the code page:
+    // they read as control characters wherever the name is shown.
+    const auto unwanted = [](unsigned char c) {
+        return c == '/' || c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+    };
+    std::string name = giver.SpacedName();
+    for (char& c : name)
+        if (unwanted(static_cast<unsigned char>(c)))
+            c = '_';
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    if (!name.empty() && name.front() == '.')
+        name.front() = '_';
+    return name;
+}

@@ -17,6 +17,12 @@ class TCCUser;
 /// there is none). A null participant leaves the line unchanged.
 std::string ExpandTemplateLine(std::string_view line, const TCCUser* participant);
 
+/// The giver's name as the name of a file that holds their letter, without its extension
+/// (Windows-1252): "/" and control characters (NUL, and the code page's unassigned bytes,
+/// included) as "_", no trailing blank for an empty last name, no leading "." that would
+/// hide the file.
+std::string LetterFileStem(const TCCUser& giver);
+
 /// Sets the canvas font so that `sample` fits a box `size` pixels high and `widthLimit`
 /// pixels wide, starting at `size` points. Acts only on the printer's canvas.
 void FitFontToBox(TCanvas& canvas, int size, int widthLimit, std::string_view sample);

@@ -24,20 +24,6 @@
 
 namespace {
 
-/// The giver's name as a file name without its extension.
-QString BaseNameOf(const TCCUser& giver)
-{
-    QString name = platform::FromWindows1252(giver.SpacedName());
-    for (QChar& c : name)
-        if (c == u'/' || c.category() == QChar::Other_Control)
-            c = u'_';
-    while (name.endsWith(u' '))
-        name.chop(1);
-    if (name.startsWith(u'.'))
-        name[0] = u'_';
-    return name;
-}
-
 void CreateFolder(const std::string& folder)
 {
     std::error_code error;
@@ -134,7 +120,7 @@ std::vector<TLetterFile> PlanLetterFiles(const TStringList& participants, const 
         const TCCUser* giver = UserAt(participants, i);
         if (giver == nullptr)
             continue;
-        const QString base = BaseNameOf(*giver);
+        const QString base = platform::FromWindows1252(LetterFileStem(*giver));
         const QString key = base.toCaseFolded();
         QString name = base + QStringLiteral(".pdf");
         int& number = nextNumber[key];
