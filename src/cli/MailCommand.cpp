@@ -12,7 +12,9 @@
 #include <QGuiApplication>
 
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -25,6 +27,54 @@ namespace cli {
 namespace {
 
     constexpr const char* kPasswordVariable = "TINSELWICK_SMTP_PASSWORD";
+
+    /// While the echo is off: a signal that ends the process first puts the terminal back,
+    /// so that Ctrl-C at the password's prompt does not leave the shell typing blind.
+    class TEchoOff {
+    public:
+        explicit TEchoOff(int fd)
+        {
+            fd_ = fd;
+            if (::tcgetattr(fd, &saved_) != 0)
+                return;
+            struct sigaction restore { };
+            restore.sa_handler = Restore;
+            ::sigemptyset(&restore.sa_mask);
+            for (std::size_t k = 0; k < std::size(kSignals); ++k)
+                ::sigaction(kSignals[k], &restore, &previous_[k]);
+            termios silent = saved_;
+            silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+            active_ = ::tcsetattr(fd, TCSAFLUSH, &silent) == 0;
+        }
+        ~TEchoOff()
+        {
+            if (active_)
+                ::tcsetattr(fd_, TCSAFLUSH, &saved_);
+            for (std::size_t k = 0; k < std::size(kSignals); ++k)
+                ::sigaction(kSignals[k], &previous_[k], nullptr);
+        }
+        TEchoOff(const TEchoOff&) = delete;
+        TEchoOff& operator=(const TEchoOff&) = delete;
+
+    private:
+        static constexpr int kSignals[] = { SIGINT, SIGTERM, SIGQUIT, SIGHUP };
+        // One prompt at a time: the handler can only reach what is static.
+        static inline int fd_ = -1;
+        static inline termios saved_ {};
+        static inline struct sigaction previous_[std::size(kSignals)] {};
+        static inline volatile sig_atomic_t active_ = 0;
+
+        static void Restore(int signal)
+        {
+            if (active_)
+                ::tcsetattr(fd_, TCSANOW, &saved_);
+            // What would have happened without the prompt happens now.
+            for (std::size_t k = 0; k < std::size(kSignals); ++k)
+                if (kSignals[k] == signal)
+                    ::sigaction(signal, &previous_[k], nullptr);
+            ::raise(signal);
+        }
+    };
 
     /// The controlling terminal, for the password and nothing else; closed on destruction.
     class TTerminal {
@@ -45,17 +95,14 @@ namespace {
         /// Asks with `prompt` and reads a line with the echo off (put back on whatever happens).
         std::string AskHidden(const std::string& prompt)
         {
-            termios saved {};
-            ::tcgetattr(fd_, &saved);
-            termios silent = saved;
-            silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-            ::tcsetattr(fd_, TCSAFLUSH, &silent);
             std::string line;
-            Write(prompt);
-            char c = 0;
-            while (::read(fd_, &c, 1) == 1 && c != '\n')
-                line += c;
-            ::tcsetattr(fd_, TCSAFLUSH, &saved);
+            {
+                const TEchoOff silent(fd_);
+                Write(prompt);
+                char c = 0;
+                while (::read(fd_, &c, 1) == 1 && c != '\n')
+                    line += c;
+            }
             Write("\n");
             return line;
         }

@@ -13,9 +13,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <tuple>
+#include <unistd.h>
 
 using namespace testsupport;
 
@@ -345,6 +350,41 @@ TEST_F(Cli, APrintCommandWithoutItsPrinterPartSaysSo)
     EXPECT_NE(std::string::npos, run.err.find("Cannot print: ")) << run.err;
     EXPECT_NE(std::string::npos, run.err.find("tinselwick-print cannot be started: No such file or directory"))
         << run.err;
+}
+
+TEST_F(Cli, CtrlCAtThePasswordPromptGivesTheTerminalItsEchoBack)
+{
+    WriteText(dir.Path() / "people.csv", "first,group,email\nann,a,ann@x.org\nbob,b,bob@x.org\n");
+    ASSERT_EQ(0, Run({ "import", dir.Path() / "people.csv", "--output", dir.Path() / "d.kks" }).exitCode);
+    ASSERT_EQ(0, Run({ "draw", dir.Path() / "d.kks" }).exitCode);
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const std::string document = dir.Path() / "d.kks";
+        const std::string people = dir.Path() / "people.csv";
+        ::execl(TINSELWICK_CLI, TINSELWICK_CLI, "mail", document.c_str(), "--addresses", people.c_str(), "--server",
+            "smtp://127.0.0.1:1", "--from", "me@x.org", "--user", "me", nullptr);
+        ::_exit(127);
+    }
+    std::string shown;
+    for (pollfd ready { terminal, POLLIN, 0 }; shown.find("assword") == std::string::npos;) {
+        ASSERT_EQ(1, ::poll(&ready, 1, 10000)) << shown;
+        char buffer[256];
+        const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+        ASSERT_GT(n, 0) << shown;
+        shown.append(buffer, static_cast<std::size_t>(n));
+    }
+    termios settings {};
+    ASSERT_EQ(0, ::tcgetattr(terminal, &settings));
+    EXPECT_EQ(0u, settings.c_lflag & ECHO) << "the password is typed unseen";
+    ASSERT_EQ(1, ::write(terminal, "\x03", 1));
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    ASSERT_EQ(0, ::tcgetattr(terminal, &settings));
+    EXPECT_NE(0u, settings.c_lflag & ECHO);
+    ::close(terminal);
 }
 
 } // namespace
