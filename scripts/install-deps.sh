@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcsv-dev libssl-dev
   libcurl4-openssl-dev python3-aiosmtpd openssl
+  qtkeychain-qt6-dev
   clang libclang-rt-14-dev clang-format-14
   xvfb xauth xdotool imagemagick poppler-utils
   fonts-dejavu-core fonts-liberation2

@@ -7,6 +7,7 @@
 #include "persist/PersistenceLibrary.h"
 #include "platform/gui/QtFileDialogService.h"
 #include "platform/gui/QtHelpViewer.h"
+#include "platform/gui/QtKeyring.h"
 #include "platform/gui/QtMessageService.h"
 #include "print/qt/QtPrinterService.h"
 #include "register/PersistenceStartup.h"
@@ -81,7 +82,8 @@ int main(int argc, char* argv[])
 
     int exitCode = 0;
     {
-        TCrisForm form({ messages, fileDialogs, help, printer, ProgramRandom(), settings });
+        TQtKeyring keyring;
+        TCrisForm form({ messages, fileDialogs, help, printer, ProgramRandom(), settings, keyring });
         messages.SetParent(&form);
         fileDialogs.SetParent(&form);
 

@@ -11,6 +11,7 @@
 #include "ui/CCAbout.h"
 #include "ui/FileErrorText.h"
 #include "ui/FormLayout.h"
+#include "ui/MailSending.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -109,6 +110,8 @@ TCrisForm::TCrisForm(TFormServices services, QWidget* parent)
 
 TCrisForm::~TCrisForm()
 {
+    // A sending still under way ends after the letter on its way; the journal has it.
+    sending_.reset();
     // The records go before the widgets; nothing may point at them afterwards.
     CurrentParticipant = nullptr;
     Participants.reset();
@@ -215,6 +218,7 @@ void TCrisForm::CreateMenus()
     ExportParticipants1 = addItem(Tools1, "ExportParticipants1", "&Export Participants...");
     DrawRules1 = addItem(Tools1, "DrawRules1", "Draw &Rules...");
     LettersToFolder1 = addItem(Tools1, "LettersToFolder1", "&Letters to Folder...");
+    EmailLetters1 = addItem(Tools1, "EmailLetters1", "E&mail Letters...");
 
     Help1 = addMenu(bar, "Help1", "Help");
     Help2 = addItem(Help1, "Help2", "Help ");
@@ -359,16 +363,24 @@ void TCrisForm::ConnectHandlers()
     Bind(ExportParticipants1, &TCrisForm::ExportParticipants1Click);
     Bind(DrawRules1, &TCrisForm::DrawRules1Click);
     Bind(LettersToFolder1, &TCrisForm::LettersToFolder1Click);
+    Bind(EmailLetters1, &TCrisForm::EmailLetters1Click);
     // Typing in the template changes the mark at once, comparing the template alone.
     connect(MNotes, &QTextEdit::textChanged, this, &TCrisForm::UpdateMarkForTemplate);
 
     connect(MGivers, &TListBox::Click, this, [this] { RunFromList(MGivers, &TCrisForm::MGiversClick); });
-    connect(MGivers, &TListBox::DoubleClick, this, [this] { RunGuarded([this] { BEditPartClick(MGivers); }); });
+    // A double-click changes the register as its button does: not while letters are sent.
+    connect(MGivers, &TListBox::DoubleClick, this, [this] {
+        if (!Sending())
+            RunGuarded([this] { BEditPartClick(MGivers); });
+    });
     connect(MGroups, &TListBox::Click, this, [this] { RunFromList(MGroups, &TCrisForm::MGroupsClick); });
     // The takers list cannot be scrolled by itself (it is disabled): wherever the user
     // scrolls the participants, it shows the lines beside them.
     connect(MGivers->verticalScrollBar(), &QScrollBar::valueChanged, MTakers, &TListBox::SetTopIndex);
-    connect(MGroups, &TListBox::DoubleClick, this, [this] { RunGuarded([this] { BNewPartClick(MGroups); }); });
+    connect(MGroups, &TListBox::DoubleClick, this, [this] {
+        if (!Sending())
+            RunGuarded([this] { BNewPartClick(MGroups); });
+    });
 }
 
 void TCrisForm::RunFromList(TListBox* list, void (TCrisForm::*handler)(QObject*))
@@ -406,7 +418,17 @@ std::vector<QPushButton*> TCrisForm::CommandButtons() const
 
 std::vector<QAction*> TCrisForm::ToolItems() const
 {
-    return { ImportParticipants1, ExportParticipants1, DrawRules1, LettersToFolder1 };
+    return { ImportParticipants1, ExportParticipants1, DrawRules1, LettersToFolder1, EmailLetters1 };
+}
+
+std::vector<QAction*> TCrisForm::RegisterChangingItems() const
+{
+    return { Retrieve1, ImportParticipants1, DrawRules1, EmailLetters1 };
+}
+
+std::vector<QPushButton*> TCrisForm::RegisterChangingButtons() const
+{
+    return { BNewPart, BDelPart, BNewGroup, BDelGroup, BGo, BEditPart, BEditGroup };
 }
 
 void TCrisForm::keyPressEvent(QKeyEvent* event)
@@ -493,6 +515,9 @@ void TCrisForm::EnableCommands(bool enable)
         button->setEnabled(enable);
     for (QAction* item : ToolItems())
         item->setEnabled(enable);
+    commandsEnabled_ = enable;
+    if (Sending())
+        ApplySendingLock();
     // Under the shown memo a focused button would take Enter unseen; a user moving
     // through a list goes on from where the rebuild left the list.
     if (!enable || !MNotes->isHidden() || listInUse_ != nullptr)

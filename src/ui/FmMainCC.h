@@ -34,6 +34,9 @@ class TCCUser;
 class TAboutCC;
 class QSessionManager;
 class TFormLayout;
+class TMailDialog;
+class TMailSending;
+struct TMailOutcome;
 
 /// The edit panel's mode; it keeps its last value after the panel closes.
 enum TEditMode : std::uint8_t {
@@ -113,12 +116,16 @@ public:
     QAction* ExportParticipants1;
     QAction* DrawRules1;
     QAction* LettersToFolder1;
+    QAction* EmailLetters1;
     QMenu* Help1;
     QAction* Help2;
     QAction* About1;
 
     /// The ten command buttons that the edit panel and the template editor disable.
     std::vector<QPushButton*> CommandButtons() const;
+    /// The commands that change the register or its draw: disabled while letters are sent.
+    std::vector<QAction*> RegisterChangingItems() const;
+    std::vector<QPushButton*> RegisterChangingButtons() const;
     /// The Tools menu's items, enabled and disabled with the command buttons.
     std::vector<QAction*> ToolItems() const;
     /// The lists and command buttons that the shown template memo lies over.
@@ -194,6 +201,11 @@ public:
     /// Opens the Draw Rules dialog (window-modal); its OK puts the rules in force.
     void DrawRules1Click(QObject* sender);
     void LettersToFolder1Click(QObject* sender);
+    /// Opens the Email Letters dialog (window-modal) once the register is saved; its Send
+    /// starts the sending, which goes on while the window is used.
+    void EmailLetters1Click(QObject* sender);
+    /// True while letters are being sent.
+    bool Sending() const { return sending_ != nullptr; }
 
     /// The rules the next "Do Assignment " keeps; none: the plain draw.
     const TChosenRules& DrawRules() const { return rules_; }
@@ -269,6 +281,16 @@ private:
     /// What became of a file a dialog chose: its folder is where the next dialog starts.
     void RememberFolderOf(const QString& file);
 
+    /// The Email Letters dialog's Send: everything checked, then the sending started and
+    /// the dialog closed; a problem is told and the dialog stays.
+    void SendLetters(TMailDialog& dialog);
+    /// The address list's problems, matched against the register in the window.
+    QStringList AddressProblems(const QString& file, bool allowShared) const;
+    /// The sending has ended: it is told how, and the commands come back.
+    void LettersSent(const TMailOutcome& outcome);
+    /// Keeps the commands that change the register or the draw disabled while letters are sent.
+    void ApplySendingLock();
+
     /// A print job that will not write over the document's file; nullptr when cancelled.
     std::unique_ptr<TCanvas> OpenPrintJob();
 
@@ -293,6 +315,10 @@ private:
     TChosenRules rules_;
     int keptApart_ = 0;
     std::optional<TDocumentState> abandonedState_; ///< what the user chose to lose as the session ended
+    bool commandsEnabled_ = true; ///< as EnableCommands last set them
+    std::unique_ptr<TMailSending> sending_;
+    QString addressList_; ///< the address list of this session's last sending
+    QString certFile_;
 };
 
 /// The top-level error display's text: the message with a full stop appended when its

@@ -10,8 +10,10 @@
 #include "ui/FmMainCC.h"
 
 #include "register/RegisterSnapshot.h"
+#include "ui/MailSending.h"
 #include "ui/ProgramSettings.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -88,9 +90,21 @@ bool TCrisForm::SaveOrDiscardBefore(const QString& doing)
 
 void TCrisForm::closeEvent(QCloseEvent* event)
 {
+    if (Sending()
+        && !services_.Messages.WarningOkCancel(QStringLiteral(
+            "Letters are being sent. Stop after the letter on its way and close? The others can be sent later."))) {
+        event->ignore();
+        return;
+    }
     if (!MayClose()) {
         event->ignore();
         return;
+    }
+    if (Sending()) {
+        // The letter on its way is finished and recorded in the journal before the window goes.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        sending_.reset();
+        QApplication::restoreOverrideCursor();
     }
     event->accept();
     services_.Settings.SetWindowGeometry(saveGeometry());

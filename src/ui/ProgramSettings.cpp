@@ -73,6 +73,14 @@ void TProgramSettings::SetWindowGeometry(const QByteArray& geometry)
     Write();
 }
 
+void TProgramSettings::SetMail(const TMailChoices& mail)
+{
+    if (mail == mail_)
+        return;
+    mail_ = mail;
+    Write();
+}
+
 void TProgramSettings::Read()
 {
     if (fileName_.isEmpty() || !MayOpen(QFileInfo(fileName_)))
@@ -82,6 +90,15 @@ void TProgramSettings::Read()
         return;
     geometry_ = file.value(QStringLiteral("window/geometry")).toByteArray();
     lastFolder_ = PathValue(file, QStringLiteral("folders/last"));
+    file.beginGroup(QStringLiteral("mail"));
+    mail_.host = file.value(QStringLiteral("host")).toString();
+    const int port = file.value(QStringLiteral("port")).toInt();
+    mail_.port = port > 0 && port <= 65535 ? port : TMailChoices().port;
+    mail_.implicitTls = file.value(QStringLiteral("tls")).toString() == QStringLiteral("true");
+    mail_.user = file.value(QStringLiteral("user")).toString();
+    mail_.from = file.value(QStringLiteral("from")).toString();
+    mail_.subject = file.value(QStringLiteral("subject")).toString();
+    file.endGroup();
     const int count = std::min<int>(file.beginReadArray(QStringLiteral("rules")), kRememberedDocuments);
     for (int i = 0; i < count; ++i) {
         file.setArrayIndex(i);
@@ -106,6 +123,16 @@ void TProgramSettings::Write() const
         file.setValue(QStringLiteral("window/geometry"), geometry_);
     if (!lastFolder_.isEmpty())
         file.setValue(QStringLiteral("folders/last"), lastFolder_);
+    if (mail_ != TMailChoices()) {
+        file.beginGroup(QStringLiteral("mail"));
+        file.setValue(QStringLiteral("host"), mail_.host);
+        file.setValue(QStringLiteral("port"), mail_.port);
+        file.setValue(QStringLiteral("tls"), mail_.implicitTls ? QStringLiteral("true") : QStringLiteral("false"));
+        file.setValue(QStringLiteral("user"), mail_.user);
+        file.setValue(QStringLiteral("from"), mail_.from);
+        file.setValue(QStringLiteral("subject"), mail_.subject);
+        file.endGroup();
+    }
     file.beginWriteArray(QStringLiteral("rules"), static_cast<int>(rules_.size()));
     for (std::size_t i = 0; i < rules_.size(); ++i) {
         file.setArrayIndex(static_cast<int>(i));

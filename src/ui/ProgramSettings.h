@@ -1,6 +1,7 @@
 #pragma once
 // What the program keeps between runs besides documents: the draw rules of each
-// document, the folder last used in a file dialog, and the window's size and place. An
+// document, the folder last used in a file dialog, the window's size and place, and the
+// mail server and sender the letters last went through (never a password). An
 // INI file where the desktop keeps settings ($XDG_CONFIG_HOME/tinselwick/); a damaged
 // or unreadable file counts as empty, so it never stops the program from starting. The
 // register itself is never saved here.
@@ -12,6 +13,17 @@
 
 #include <utility>
 #include <vector>
+
+/// The mail server and sender of letters by e-mail, as the organiser last used them.
+struct TMailChoices {
+    QString host;
+    int port = 587;
+    bool implicitTls = false; ///< TLS from the first byte rather than STARTTLS
+    QString user;
+    QString from;
+    QString subject; ///< empty: the default subject
+    bool operator==(const TMailChoices&) const = default;
+};
 
 class TProgramSettings {
 public:
@@ -34,6 +46,9 @@ public:
     const QByteArray& WindowGeometry() const { return geometry_; }
     void SetWindowGeometry(const QByteArray& geometry);
 
+    const TMailChoices& Mail() const { return mail_; }
+    void SetMail(const TMailChoices& mail);
+
 private:
     void Read();
     void Write() const;
@@ -42,4 +57,5 @@ private:
     std::vector<std::pair<QString, TChosenRules>> rules_; ///< the document most recently set first
     QString lastFolder_;
     QByteArray geometry_;
+    TMailChoices mail_;
 };

@@ -4,13 +4,16 @@
 
 #include "platform/gui/FileDialogService.h"
 #include "platform/gui/HelpViewer.h"
+#include "platform/gui/Keyring.h"
 #include "platform/gui/MessageService.h"
 #include "print/PrinterService.h"
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +44,7 @@ public:
     std::deque<bool> warningAnswers;
     std::deque<TSaveAnswer> questionAnswers; ///< Cancel once they run out
     std::deque<bool> listAnswers; ///< for listed messages that ask; Cancel once they run out
+    std::deque<bool> yesNoAnswers; ///< No once they run out
     /// Runs while a message is "on screen", to look at the window behind it.
     std::function<void(const TShownMessage&)> whileShown;
 
@@ -62,6 +66,15 @@ public:
         const TSaveAnswer answer = questionAnswers.empty() ? TSaveAnswer::Cancel : questionAnswers.front();
         if (!questionAnswers.empty())
             questionAnswers.pop_front();
+        return answer;
+    }
+
+    bool QuestionYesNo(const QString& text) override
+    {
+        Record({ TShownMessage::Question, text });
+        const bool answer = !yesNoAnswers.empty() && yesNoAnswers.front();
+        if (!yesNoAnswers.empty())
+            yesNoAnswers.pop_front();
         return answer;
     }
 
@@ -122,6 +135,25 @@ private:
             return std::nullopt;
         return path;
     }
+};
+
+/// A keyring in memory; `failing` makes it answer as a desktop without one.
+class TFakeKeyring : public IKeyring {
+public:
+    std::map<QString, QString> kept;
+    bool failing = false;
+    std::optional<QString> Read(const QString& key) override
+    {
+        const auto found = kept.find(key);
+        return failing || found == kept.end() ? std::nullopt : std::optional(found->second);
+    }
+    void Write(const QString& key, const QString& secret) override
+    {
+        if (failing)
+            throw std::runtime_error("The desktop keyring could not keep the password: no keyring answers.");
+        kept[key] = secret;
+    }
+    void Forget(const QString& key) override { kept.erase(key); }
 };
 
 class TFakeHelp : public IHelpViewer {

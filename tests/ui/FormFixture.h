@@ -28,6 +28,8 @@ protected:
     TFakeFileDialogs fileDialogs;
     TFakeHelp help;
     TFakePrinter printer;
+    TFakeKeyring keyring;
+    TMailTransportMaker mailTransport = CurlMailTransport;
     TRandomSource random { 12345 };
     QTemporaryDir settingsDir; ///< each test's own settings file
     std::unique_ptr<TProgramSettings> settings;
@@ -39,7 +41,8 @@ protected:
     {
         if (!settings)
             settings = std::make_unique<TProgramSettings>(SettingsFile());
-        form = std::make_unique<TCrisForm>(TFormServices { messages, fileDialogs, help, printer, random, *settings });
+        form = std::make_unique<TCrisForm>(
+            TFormServices { messages, fileDialogs, help, printer, random, *settings, keyring, mailTransport });
         // Shown, so that the lists have their real size for scrolling; offscreen nothing appears.
         form->show();
         QApplication::processEvents();

@@ -157,7 +157,7 @@ TEST_F(FormTest, MenusOfferFileToolsAndHelpWithTheirKeys)
     QString mnemonics = F().Tools1->title().section('&', 1).left(1);
     for (QAction* item : tools)
         mnemonics += item->text().section('&', 1).left(1).toUpper();
-    EXPECT_EQ("TIERL", mnemonics);
+    EXPECT_EQ("TIERLM", mnemonics);
     EXPECT_EQ(F().Tools1->actions(), QList<QAction*>(tools.begin(), tools.end()));
     // In the client area's face, as the message boxes over the window are.
     for (const QWidget* menu :

@@ -25,6 +25,9 @@ public:
     /// A question with Save (the default), Discard and Cancel; a box closed without an
     /// answer is Cancel.
     virtual TSaveAnswer QuestionSaveDiscardCancel(const QString& text) = 0;
+    /// A question with Yes and No (the default, as is a box closed without an answer), for
+    /// a step that cannot be taken back; true for Yes.
+    virtual bool QuestionYesNo(const QString& text) = 0;
     /// A box whose text heads a list of lines (refused lines, files, names) in a scrolling
     /// area, so that any number of them fits on the screen. With `askOkCancel` it asks and
     /// answers true for OK (a box closed without an answer is Cancel); otherwise it has one

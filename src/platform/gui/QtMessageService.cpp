@@ -130,6 +130,12 @@ TSaveAnswer TQtMessageService::QuestionSaveDiscardCancel(const QString& text)
     }
 }
 
+bool TQtMessageService::QuestionYesNo(const QString& text)
+{
+    return Show(parent_, QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
 bool TQtMessageService::ListMessage(TMessageKind kind, const QString& text, const QStringList& lines, bool askOkCancel)
 {
     if (lines.isEmpty()) {

@@ -19,6 +19,7 @@ public:
     void ApplicationError(const QString& text) override;
     bool WarningOkCancel(const QString& text) override;
     TSaveAnswer QuestionSaveDiscardCancel(const QString& text) override;
+    bool QuestionYesNo(const QString& text) override;
     bool ListMessage(TMessageKind kind, const QString& text, const QStringList& lines, bool askOkCancel) override;
 
 private:
