@@ -35,6 +35,7 @@ class TAboutCC;
 class QSessionManager;
 class TFormLayout;
 class TMailDialog;
+struct TAddressCheck;
 class TMailSending;
 struct TMailOutcome;
 
@@ -285,7 +286,7 @@ private:
     /// the dialog closed; a problem is told and the dialog stays.
     void SendLetters(TMailDialog& dialog);
     /// The address list's problems, matched against the register in the window.
-    QStringList AddressProblems(const QString& file, bool allowShared) const;
+    TAddressCheck AddressProblems(const QString& file, bool allowShared) const;
     /// The sending has ended: it is told how, and the commands come back.
     void LettersSent(const TMailOutcome& outcome);
     /// Keeps the commands that change the register or the draw disabled while letters are sent.

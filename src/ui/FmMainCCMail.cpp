@@ -84,7 +84,7 @@ void TCrisForm::EmailLetters1Click(QObject*)
     dialog->open();
 }
 
-QStringList TCrisForm::AddressProblems(const QString& file, bool allowShared) const
+TAddressCheck TCrisForm::AddressProblems(const QString& file, bool allowShared) const
 {
     std::vector<const TCCUser*> givers;
     if (Participants)
@@ -93,7 +93,7 @@ QStringList TCrisForm::AddressProblems(const QString& file, bool allowShared) co
                 givers.push_back(giver);
     const mail::TAddressMatch match
         = mail::MatchAddresses(platform::ReadWholeFile(NativeFullPath(file)), givers, allowShared);
-    return AddressProblemLines(QFileInfo(file).fileName(), match.errors, match.warnings);
+    return { AddressProblemLines(QFileInfo(file).fileName(), match.errors, match.warnings), match.errors.Empty() };
 }
 
 void TCrisForm::SendLetters(TMailDialog& dialog)
@@ -138,7 +138,7 @@ void TCrisForm::SendLetters(TMailDialog& dialog)
     }
     const QString listName = QFileInfo(request.addressList).fileName();
     const QStringList problems = AddressProblemLines(listName, run->Errors(), run->Warnings());
-    dialog.ShowProblems(problems);
+    dialog.ShowProblems({ problems, run->Errors().Empty() });
     if (!run->Errors().Empty()) {
         services_.Messages.ListMessage(TMessageKind::Error,
             QStringLiteral("No letters sent: every giver needs an address of their own in %1.").arg(listName), problems,

@@ -111,7 +111,7 @@ void TMailDialog::CreateControls()
     EUser->setPlaceholderText(QStringLiteral("none: no login"));
     EPassword = NewEdit(this, "EPassword");
     EPassword->setEchoMode(QLineEdit::Password);
-    CRememberPassword = new QCheckBox(QStringLiteral("Remember in the desktop keyring"), this);
+    CRememberPassword = new QCheckBox(QStringLiteral("Remember in the desktop &keyring"), this);
     CRememberPassword->setObjectName(QStringLiteral("CRememberPassword"));
     CRememberPassword->setToolTip(QStringLiteral("Kept by the desktop's keyring, never in a file of Tinselwick's."));
     EFrom = NewEdit(this, "EFrom");
@@ -128,11 +128,11 @@ void TMailDialog::CreateControls()
     MAddressProblems->setObjectName(QStringLiteral("MAddressProblems"));
     MAddressProblems->setAccessibleName(QStringLiteral("Problems of the address list"));
     MAddressProblems->setSelectionMode(QAbstractItemView::NoSelection);
-    CAttachPdf = new QCheckBox(QStringLiteral("Attach the letter as PDF"), this);
+    CAttachPdf = new QCheckBox(QStringLiteral("Attac&h the letter as PDF"), this);
     CAttachPdf->setObjectName(QStringLiteral("CAttachPdf"));
     BMore = new QToolButton(this);
     BMore->setObjectName(QStringLiteral("BMore"));
-    BMore->setText(QStringLiteral("More"));
+    BMore->setText(QStringLiteral("&More"));
     BMore->setCheckable(true);
     BMore->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     BMore->setArrowType(Qt::RightArrow);
@@ -142,7 +142,7 @@ void TMailDialog::CreateControls()
     ECertFile = NewEdit(PMore, "ECertFile");
     ECertFile->setPlaceholderText(QStringLiteral("the system's certificates"));
     BCertFile = NewChooseButton(PMore, "BCertFile", "Choose the certificate file");
-    CAllowShared = new QCheckBox(QStringLiteral("Allow a shared address"), PMore);
+    CAllowShared = new QCheckBox(QStringLiteral("Allow a shared a&ddress"), PMore);
     CAllowShared->setObjectName(QStringLiteral("CAllowShared"));
     CAllowShared->setToolTip(
         QStringLiteral("Two givers with one address: whoever reads that inbox sees both letters."));
@@ -186,15 +186,18 @@ void TMailDialog::CreateControls()
     addWidget("&From:", EFrom);
     addWidget("Su&bject:", ESubject);
     add("&Address list:", BAddressFile, addressFile);
+    layout->setRowStretch(row, 1);
     layout->addWidget(MAddressProblems, row++, 1);
     layout->addWidget(CAttachPdf, row++, 1);
     layout->addWidget(BMore, row++, 0, 1, 2, Qt::AlignLeft);
-    layout->addWidget(PMore, row++, 0, 1, 2);
+    layout->addWidget(PMore, row++, 1);
     layout->addWidget(buttons, row++, 0, 1, 2);
     layout->setColumnStretch(1, 1);
     const QFontMetrics metrics(font());
     EHost->setMinimumWidth(metrics.averageCharWidth() * 30);
+    // A few lines at first; the list grows with the dialog for a long list of problems.
     MAddressProblems->setMinimumSize(metrics.averageCharWidth() * 60, metrics.lineSpacing() * 5);
+    MAddressProblems->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
     PMore->hide();
 
     // The port follows the choice of TLS while it is the other choice's usual one.
@@ -235,13 +238,12 @@ TMailRequest TMailDialog::Request() const
     return request;
 }
 
-void TMailDialog::ShowProblems(const QStringList& lines)
+void TMailDialog::ShowProblems(const TAddressCheck& check)
 {
     MAddressProblems->clear();
-    if (lines.isEmpty())
+    MAddressProblems->addItems(check.lines);
+    if (check.ready)
         MAddressProblems->addItem(QStringLiteral("Every giver has an address of their own."));
-    else
-        MAddressProblems->addItems(lines);
 }
 
 void TMailDialog::ChooseAddressList()
@@ -267,7 +269,8 @@ void TMailDialog::CheckAddressList()
     try {
         ShowProblems(check_(addressList_, CAllowShared->isChecked()));
     } catch (const std::exception& error) {
-        ShowProblems({ QFileInfo(addressList_).fileName() + QStringLiteral(" cannot be read: ")
-            + QString::fromStdString(error.what()) });
+        ShowProblems({ { QFileInfo(addressList_).fileName() + QStringLiteral(" cannot be read: ")
+                           + QString::fromStdString(error.what()) },
+            false });
     }
 }

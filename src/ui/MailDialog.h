@@ -38,6 +38,12 @@ struct TMailRequest {
 /// warnings marked "warning: " and listed first.
 QStringList AddressProblemLines(const QString& fileName, const TLineProblems& errors, const TLineProblems& warnings);
 
+/// An address list checked against the register.
+struct TAddressCheck {
+    QStringList lines; ///< as AddressProblemLines gives them
+    bool ready = false; ///< every giver has an address of their own: only warnings, if anything
+};
+
 class TMailDialog : public QDialog {
     Q_OBJECT
 public:
@@ -45,13 +51,13 @@ public:
     using TOpenFile = std::function<std::optional<QString>(const TFileDialogRequest&)>;
     /// The problem lines of an address list, checked against the register; raises when
     /// the file cannot be read.
-    using TCheckAddresses = std::function<QStringList(const QString& file, bool allowShared)>;
+    using TCheckAddresses = std::function<TAddressCheck(const QString& file, bool allowShared)>;
 
     TMailDialog(const TMailRequest& start, TOpenFile openFile, TCheckAddresses check, QWidget* parent = nullptr);
 
     TMailRequest Request() const;
-    /// Lists the address list's problems (none: the list says so).
-    void ShowProblems(const QStringList& lines);
+    /// Lists the address list's problems, and says so when they stop nothing.
+    void ShowProblems(const TAddressCheck& check);
 
     QLineEdit* EHost;
     QSpinBox* EPort;

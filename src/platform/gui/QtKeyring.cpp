@@ -31,8 +31,13 @@ void Run(QKeychain::Job& job, const QString& key)
 
 [[noreturn]] void Fail(const char* what, const QKeychain::Job& job)
 {
+    // Without a secret service on the session bus the library knows no better than
+    // "Unknown error"; that is the usual case on a desktop without a keyring.
+    QString why = job.errorString();
+    if (job.error() == QKeychain::NoBackendAvailable || why.isEmpty() || why == QStringLiteral("Unknown error"))
+        why = QStringLiteral("no keyring answers on this desktop");
     throw std::runtime_error(
-        std::string("The desktop keyring could not ") + what + " the password: " + job.errorString().toStdString());
+        std::string("The desktop keyring could not ") + what + " the password: " + why.toStdString() + ".");
 }
 
 } // namespace
