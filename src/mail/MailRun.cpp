@@ -4,6 +4,7 @@
 #include "mail/MailAddress.h"
 #include "mail/MimeText.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileClaim.h"
 #include "platform/PosixFile.h"
 #include "platform/Windows1252.h"
 #include "print/DefaultTemplate.h"
@@ -304,6 +305,17 @@ TSendResult TMailRun::Send(IMailTransport& transport, const TSendControl& contro
 {
     if (!Ready() || (journal_->State() == TSentJournal::TState::EarlierDraw && !control.restart))
         throw std::logic_error("The letters cannot go out yet");
+    // Two runs at once would both send to whoever has no letter yet: the second one stops
+    // here, before it connects. The claim lasts until this run's last record.
+    const std::optional<platform::TFileClaim> claim = platform::TFileClaim::Take(journal_->Path());
+    if (!claim)
+        throw std::runtime_error(
+            "Letters of " + documentPath_ + " are being sent by another run; try again once it has ended");
+    // What a run that ended since this one read the journal has recorded counts.
+    journal_->Reread();
+    if (journal_->State() == TSentJournal::TState::EarlierDraw && !control.restart)
+        throw std::runtime_error("Letters of another draw went to " + std::to_string(journal_->EarlierCount())
+            + " people on " + journal_->EarlierDate() + " meanwhile (" + journal_->Path() + "). Nothing sent.");
     const std::vector<const TGiver*> pending = Pending(control.restart);
     TSendResult result;
     result.skipped = GiverCount() - static_cast<int>(pending.size());

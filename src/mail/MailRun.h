@@ -119,6 +119,8 @@ public:
     /// document's order, recording each acceptance in the journal. Stops at the first
     /// message that does not get through (after three new tries on a lost connection) and
     /// says so in the result. Requires Ready(), and `restart` for an earlier draw's journal.
+    /// Raises, with nothing sent, while another run sends this document's letters; who has
+    /// theirs is read from the journal again first, so a run that ended meanwhile counts.
     TSendResult Send(IMailTransport& transport, const TSendControl& control);
 
 private:

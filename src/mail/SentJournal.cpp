@@ -98,6 +98,26 @@ TSentJournal::TSentJournal(const std::string& document, const std::vector<const 
     , path_(PathFor(document))
     , givers_(givers)
 {
+    Load();
+}
+
+void TSentJournal::Reread()
+{
+    Flush();
+    // The file may have been replaced meanwhile: records go to the one there now.
+    if (fd_ >= 0)
+        ::close(std::exchange(fd_, -1));
+    state_ = TState::None;
+    sent_.clear();
+    earlierCount_ = 0;
+    earlierDate_.clear();
+    fresh_ = true;
+    lineEndOwed_ = false;
+    Load();
+}
+
+void TSentJournal::Load()
+{
     if (!platform::FileExists(path_))
         return;
     try {

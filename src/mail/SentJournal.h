@@ -48,6 +48,9 @@ public:
     const std::string& EarlierDate() const { return earlierDate_; }
     bool WasSent(const TCCUser& giver) const;
 
+    /// Reads the journal again, for what another run recorded since: the records to come go
+    /// to the file there now. Raises as the constructor does.
+    void Reread();
     /// Forgets what the journal holds: the next record starts a new journal for this draw.
     void StartAfresh();
     /// Makes sure a record can be written, before anything is sent: the journal opened, or
@@ -62,6 +65,7 @@ public:
     void Flush();
 
 private:
+    void Load();
     void Read(const std::string& text);
     void OpenTemporary();
     void CommitFirstLine(const std::string& line);

@@ -41,6 +41,17 @@ protected:
         WriteKksDocument(document, r.groups, r.participants, { "Dear [M]" });
         return document;
     }
+    /// The document and a people list with everybody's address.
+    void SaveWithPeople()
+    {
+        Save();
+        std::string csv = "first,last,email\n";
+        for (const TCCUser* giver : Givers())
+            csv += giver->FirstName == "JOS\xC9"
+                ? "Jos\xC3\xA9,N\xC3\x9A\xC3\x91\x45Z,jose@example.org\n"
+                : giver->FirstName + "," + giver->LastName + "," + giver->FirstName + "@example.org\n";
+        std::ofstream(dir / "people.csv") << csv;
+    }
 
     TTempDir dir;
     std::string document = dir / "evening.kks";
@@ -154,13 +165,7 @@ public:
 
 TEST_F(MailRunTest, ALostConnectionIsTriedThreeTimesMoreAndAnythingElseStopsTheRun)
 {
-    Save();
-    std::string csv = "first,last,email\n";
-    for (const TCCUser* giver : Givers())
-        csv += giver->FirstName == "JOS\xC9"
-            ? "Jos\xC3\xA9,N\xC3\x9A\xC3\x91\x45Z,jose@example.org\n"
-            : giver->FirstName + "," + giver->LastName + "," + giver->FirstName + "@example.org\n";
-    std::ofstream(dir / "people.csv") << csv;
+    SaveWithPeople();
     struct Row {
         std::deque<TFailure> failures;
         int tries;
@@ -213,6 +218,33 @@ TEST_F(MailRunTest, ALostConnectionIsTriedThreeTimesMoreAndAnythingElseStopsTheR
     EXPECT_THROW(run.Send(untouched, { true, {}, nullptr }), std::runtime_error);
     ::chmod(dir.Path().c_str(), 0700);
     EXPECT_TRUE(!permissions.Active() || untouched.tries == 0);
+}
+
+TEST_F(MailRunTest, WhileOneRunSendsAnotherIsRefusedAndAfterwardsSendsOnlyTheRest)
+{
+    SaveWithPeople();
+    TMailSettings settings;
+    settings.from = "org@example.org";
+    TMailRun first(document, dir / "people.csv", settings);
+    TMailRun second(document, dir / "people.csv", settings); // reads the journal before any letter goes
+    TScriptedTransport transport;
+    TScriptedTransport untouched;
+    std::string refusal;
+    std::atomic<bool> cancel = false;
+    first.Send(transport,
+        { false,
+            [&](const TMailProgress& p) {
+                if (p.number == 2 && !p.accepted)
+                    refusal = MessageOf<std::runtime_error>([&] { second.Send(untouched, {}); });
+                cancel = cancel || p.number == 3;
+            },
+            &cancel });
+    EXPECT_EQ(refusal, "Letters of " + document + " are being sent by another run; try again once it has ended");
+    EXPECT_EQ(untouched.tries + untouched.sessionsEnded, 0);
+    const TSendResult rest = second.Send(untouched, {});
+    EXPECT_EQ(
+        untouched.accepted, (std::vector<std::string> { "CY@example.org", "DEE@example.org", "EVE@example.org" }));
+    EXPECT_EQ(rest.skipped, 3);
 }
 
 } // namespace
