@@ -5,6 +5,7 @@
 
 #include "cli/CliCommand.h"
 #include "draw/Random.h"
+#include "platform/FileListError.h"
 #include "platform/PosixFile.h"
 #include "print/AllocationList.h"
 #include "print/DefaultTemplate.h"
@@ -109,12 +110,9 @@ namespace {
                 files.push_back(std::move(file));
         }
         const std::vector<std::string> existing = ExistingLetterFiles(files);
-        if (!existing.empty() && !force) {
-            std::string message = "Nothing written: these files exist already (--force replaces them):";
-            for (const std::string& path : existing)
-                message += "\n  " + path;
-            throw std::runtime_error(message);
-        }
+        if (!existing.empty() && !force)
+            throw platform::EFileListError(
+                "Nothing written: these files exist already (--force replaces them):", existing);
         if (!files.empty()) {
             AllowEveryOpenFile();
             const auto application = StartPrinting(invocation);

@@ -22,6 +22,7 @@
 #include "cli/CliCommand.h"
 #include "persist/KelPermObjFileStm.h"
 #include "platform/DebugOutput.h"
+#include "platform/FileListError.h"
 #include "platform/TemporaryNames.h"
 #include "platform/Windows1252.h"
 #include "register/PersistenceStartup.h"
@@ -118,6 +119,15 @@ QString ErrorText(const std::string& message, int argc, char** argv)
     return text;
 }
 
+/// A list of files for standard error: its heading as any message, each file as its name.
+QString FileListText(const platform::EFileListError& error, int argc, char** argv)
+{
+    QString text = ErrorText(error.Heading(), argc, argv);
+    for (const std::string& path : error.Paths())
+        text += "\n  " + QFile::decodeName(QByteArray::fromStdString(path));
+    return text;
+}
+
 const TCommand* FindCommand(const QString& name)
 {
     for (const TCommand& command : kCommands)
@@ -179,6 +189,9 @@ int main(int argc, char** argv)
     try {
         StartPersistenceWithVersion();
         exitCode = Run(argc, argv);
+    } catch (const platform::EFileListError& e) {
+        cli::WriteErr(FileListText(e, argc, argv) + "\n");
+        exitCode = cli::kExitDocumentError;
     } catch (const std::exception& e) {
         cli::WriteErr(ErrorText(e.what(), argc, argv) + "\n");
         exitCode = cli::kExitDocumentError;

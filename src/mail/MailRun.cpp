@@ -5,6 +5,7 @@
 #include "mail/MimeText.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileClaim.h"
+#include "platform/FileListError.h"
 #include "platform/PosixFile.h"
 #include "platform/Windows1252.h"
 #include "print/DefaultTemplate.h"
@@ -255,12 +256,8 @@ int TMailRun::WriteMessageFiles(const std::string& folder, bool force)
             if (SameFile(paths.back(), input))
                 throw std::runtime_error("Not written: " + paths.back() + " is " + input + ", which the run reads");
     }
-    if (!existing.empty() && !force) {
-        std::string message = "Nothing written: these files exist already (--force replaces them):";
-        for (const std::string& path : existing)
-            message += "\n  " + path;
-        throw std::runtime_error(message);
-    }
+    if (!existing.empty() && !force)
+        throw platform::EFileListError("Nothing written: these files exist already (--force replaces them):", existing);
     MakeFolder(folder);
     for (std::size_t g = 0; g < givers_.size(); ++g) {
         const std::string bytes = Message(givers_[g]);

@@ -111,8 +111,8 @@ public:
 
     /// The dry run: each giver's message as "FIRST LAST.eml" in `folder` (made with mode
     /// 0700 when missing; files 0600). Refuses, listing them, files that exist already
-    /// unless `force`, and the document and the address list even so. Writes no journal.
-    /// Returns the number of files.
+    /// unless `force` (platform::EFileListError), and the document and the address list even
+    /// so. Writes no journal. Returns the number of files.
     int WriteMessageFiles(const std::string& folder, bool force);
 
     /// Sends the letters of those who have none yet (everybody with `restart`), in the

@@ -301,8 +301,9 @@ TEST_F(MailCommand, ADryRunWritesFilesForTheOrganiserAloneAndSendsNothing)
         EXPECT_EQ(status.st_mode & 0777, 0600u);
         EXPECT_NE(ReadText(file).find("<" + p.address + ">\r\n"), std::string::npos);
     }
-    EXPECT_NE(Mail(server, { "--dry-run", folder }).err.find("\nNothing written: these files exist already"),
-        std::string::npos);
+    const std::string refused = Mail(server, { "--dry-run", folder }).err;
+    EXPECT_NE(refused.find("\nNothing written: these files exist already"), std::string::npos);
+    EXPECT_NE(refused.find("\n  " + folder + "/" + kPeople[2].name + ".eml\n"), std::string::npos) << refused;
     EXPECT_EQ(Mail(server, { "--dry-run", folder, "--force" }).exitCode, 0);
     const std::string inFolder = folder + "/ANN LEE.eml";
     std::filesystem::copy_file(csv, inFolder, std::filesystem::copy_options::overwrite_existing);

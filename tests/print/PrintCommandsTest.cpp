@@ -199,6 +199,8 @@ TEST_F(PrintCommands, PdfDirWritesEachGiversPageUnderTheirNameAndNeverHalfARun)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("exist already"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find(names[1]), std::string::npos) << run.err;
+    run = Cli({ "letters", document, "--pdf-dir", folder.string() });
+    EXPECT_NE(run.err.find("\n  " + (folder / names[0]).string() + "\n"), std::string::npos) << run.err;
     EXPECT_EQ(Cli({ "letters", document, "--pdf-dir", folder.string(), "--force" }).exitCode, 3);
     EXPECT_EQ(Listed(folder), written);
 
