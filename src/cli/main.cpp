@@ -88,10 +88,9 @@ QString Usage()
 
 /// An error's message for standard error, in UTF-8 like all output. Document texts in
 /// it are Windows-1252; the file names the command was given (as given or expanded)
-/// are the file system's bytes and stay as they are.
-QString ErrorText(const std::string& message, int argc, char** argv)
+/// are the file system's bytes and stay as they are, as do the further `paths` the error quotes.
+QString ErrorText(const std::string& message, int argc, char** argv, std::vector<std::string> paths = {})
 {
-    std::vector<std::string> paths;
     for (int i = 2; i < argc; ++i) {
         paths.emplace_back(argv[i]);
         std::error_code ignored;
@@ -193,7 +192,9 @@ int main(int argc, char** argv)
         cli::WriteErr(FileListText(e, argc, argv) + "\n");
         exitCode = cli::kExitDocumentError;
     } catch (const std::exception& e) {
-        cli::WriteErr(ErrorText(e.what(), argc, argv) + "\n");
+        const auto* quoted = dynamic_cast<const platform::TQuotedPaths*>(&e);
+        cli::WriteErr(
+            ErrorText(e.what(), argc, argv, quoted ? quoted->QuotedPaths() : std::vector<std::string>()) + "\n");
         exitCode = cli::kExitDocumentError;
     } catch (...) {
         std::fputs("Unknown error\n", stderr);

@@ -254,7 +254,8 @@ int TMailRun::WriteMessageFiles(const std::string& folder, bool force)
         // What the run reads is never written over, --force or not, whatever link leads there.
         for (const std::string& input : { documentPath_, addressListPath_ })
             if (SameFile(paths.back(), input))
-                throw std::runtime_error("Not written: " + paths.back() + " is " + input + ", which the run reads");
+                throw platform::EQuotingPaths<std::runtime_error>(
+                    "Not written: " + paths.back() + " is " + input + ", which the run reads", { paths.back() });
     }
     if (!existing.empty() && !force)
         throw platform::EFileListError("Nothing written: these files exist already (--force replaces them):", existing);
@@ -270,7 +271,8 @@ int TMailRun::WriteMessageFiles(const std::string& folder, bool force)
             file.Close();
             out.Commit();
         } catch (const std::exception& error) {
-            throw std::runtime_error("Cannot write " + paths[g] + ": " + error.what());
+            throw platform::EQuotingPaths<std::runtime_error>(
+                "Cannot write " + paths[g] + ": " + error.what(), { paths[g] });
         }
     }
     return static_cast<int>(givers_.size());

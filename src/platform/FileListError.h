@@ -1,5 +1,6 @@
 #pragma once
-// An error that lists files, such as those a writer will not replace. The paths are the
+// Errors that name files made up by the program (a letter's), which no command line
+// gave. An error that lists files, such as those a writer will not replace. The paths are the
 // file system's bytes and the rest is the program's text, so they are kept apart: a
 // display shows each in its own encoding. what() holds both, a path a line.
 
@@ -31,6 +32,31 @@ private:
     }
     std::string heading_;
     std::vector<std::string> paths_;
+};
+
+/// The file names an error's message quotes: the file system's bytes amid the program's
+/// text, which a display shows each in its own encoding.
+class TQuotedPaths {
+public:
+    explicit TQuotedPaths(std::vector<std::string> paths)
+        : quoted_(std::move(paths))
+    {
+    }
+    virtual ~TQuotedPaths() = default;
+    const std::vector<std::string>& QuotedPaths() const { return quoted_; }
+
+private:
+    std::vector<std::string> quoted_;
+};
+
+/// An error of kind `TBase` whose message quotes some of `paths`.
+template <class TBase> class EQuotingPaths : public TBase, public TQuotedPaths {
+public:
+    EQuotingPaths(const std::string& message, std::vector<std::string> paths)
+        : TBase(message)
+        , TQuotedPaths(std::move(paths))
+    {
+    }
 };
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "print/qt/LetterFiles.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileListError.h"
 #include "platform/Windows1252.h"
 #include "print/Letters.h"
 #include "print/PrinterService.h"
@@ -56,9 +57,10 @@ void CommitFiles(const std::vector<TLetterFile>& files, std::vector<std::unique_
         try {
             staged[i]->Commit();
         } catch (const std::exception& error) {
-            throw EPrintError("The PDF file " + files[i].Path + " could not be put in place: " + error.what() + ". "
-                + std::to_string(i) + " of the " + std::to_string(files.size())
-                + " letters were in place before it; the others are unchanged.");
+            throw platform::EQuotingPaths<EPrintError>("The PDF file " + files[i].Path
+                    + " could not be put in place: " + error.what() + ". " + std::to_string(i) + " of the "
+                    + std::to_string(files.size()) + " letters were in place before it; the others are unchanged.",
+                { files[i].Path });
         }
     }
 }
@@ -159,8 +161,14 @@ void WriteLetterFiles(const std::string& folder, const std::vector<TLetterFile>&
         staged = StageFiles(files);
         PrintAll(files, staged, participants, templateLines, dotsPerInch);
     } catch (const std::exception& error) {
-        throw EPrintError(
-            std::string(error.what()) + (replaces ? " The earlier letters are unchanged." : " No letter was written."));
+        // The failing letter's name is somewhere in the message.
+        std::vector<std::string> paths;
+        paths.reserve(files.size());
+        for (const TLetterFile& file : files)
+            paths.push_back(file.Path);
+        throw platform::EQuotingPaths<EPrintError>(
+            std::string(error.what()) + (replaces ? " The earlier letters are unchanged." : " No letter was written."),
+            std::move(paths));
     }
     CommitFiles(files, staged);
 }
