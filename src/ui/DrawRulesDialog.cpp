@@ -3,6 +3,7 @@
 #include "platform/gui/QtAnsi.h"
 #include "register/CCUser.h"
 #include "register/KksDocument.h"
+#include "ui/DialogControls.h"
 #include "ui/FileErrorText.h"
 #include "ui/FileFilters.h"
 #include "ui/UserFiles.h"
@@ -14,23 +15,6 @@
 #include <exception>
 
 namespace {
-
-QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption, const char* tip)
-{
-    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setToolTip(QString::fromLatin1(tip));
-    return box;
-}
-
-QPushButton* NewChooseButton(QWidget* parent, const char* name, const char* accessibleName)
-{
-    auto* button = new QPushButton(QStringLiteral("Choose..."), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAccessibleName(QString::fromLatin1(accessibleName));
-    button->setAutoDefault(false);
-    return button;
-}
 
 /// An error raised while reading `file`, as the user reads it.
 QString ReadError(const QString& file, const std::exception& error)

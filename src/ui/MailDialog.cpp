@@ -1,5 +1,6 @@
 #include "ui/MailDialog.h"
 
+#include "ui/DialogControls.h"
 #include "ui/FileFilters.h"
 
 #include <QDialogButtonBox>
@@ -33,15 +34,6 @@ QLineEdit* NewEdit(QWidget* parent, const char* name)
     edit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\\x00-\\x1f\\x7f]*")), edit));
     return edit;
-}
-
-QPushButton* NewChooseButton(QWidget* parent, const char* name, const char* accessibleName)
-{
-    auto* button = new QPushButton(QStringLiteral("Choose..."), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAccessibleName(QString::fromLatin1(accessibleName));
-    button->setAutoDefault(false);
-    return button;
 }
 
 void AddLines(QStringList& lines, const QString& fileName, const TLineProblems& problems, const QString& kind)
@@ -111,9 +103,8 @@ void TMailDialog::CreateControls()
     EUser->setPlaceholderText(QStringLiteral("none: no login"));
     EPassword = NewEdit(this, "EPassword");
     EPassword->setEchoMode(QLineEdit::Password);
-    CRememberPassword = new QCheckBox(QStringLiteral("Remember in the desktop &keyring"), this);
-    CRememberPassword->setObjectName(QStringLiteral("CRememberPassword"));
-    CRememberPassword->setToolTip(QStringLiteral("Kept by the desktop's keyring, never in a file of Tinselwick's."));
+    CRememberPassword = NewCheckBox(this, "CRememberPassword", "Remember in the desktop &keyring",
+        "Kept by the desktop's keyring, never in a file of Tinselwick's.");
     EFrom = NewEdit(this, "EFrom");
     EFrom->setPlaceholderText(QStringLiteral("an address kept for the draw"));
     EFrom->setToolTip(QStringLiteral("Bounced letters come back to this address, and many providers keep a copy of "
@@ -128,8 +119,8 @@ void TMailDialog::CreateControls()
     MAddressProblems->setObjectName(QStringLiteral("MAddressProblems"));
     MAddressProblems->setAccessibleName(QStringLiteral("Problems of the address list"));
     MAddressProblems->setSelectionMode(QAbstractItemView::NoSelection);
-    CAttachPdf = new QCheckBox(QStringLiteral("Attac&h the letter as PDF"), this);
-    CAttachPdf->setObjectName(QStringLiteral("CAttachPdf"));
+    CAttachPdf = NewCheckBox(this, "CAttachPdf", "Attac&h the letter as PDF",
+        "Each giver's page as a PDF file too, the file Letters to Folder makes.");
     BMore = new QToolButton(this);
     BMore->setObjectName(QStringLiteral("BMore"));
     BMore->setText(QStringLiteral("&More"));
@@ -142,10 +133,8 @@ void TMailDialog::CreateControls()
     ECertFile = NewEdit(PMore, "ECertFile");
     ECertFile->setPlaceholderText(QStringLiteral("the system's certificates"));
     BCertFile = NewChooseButton(PMore, "BCertFile", "Choose the certificate file");
-    CAllowShared = new QCheckBox(QStringLiteral("Allow a shared a&ddress"), PMore);
-    CAllowShared->setObjectName(QStringLiteral("CAllowShared"));
-    CAllowShared->setToolTip(
-        QStringLiteral("Two givers with one address: whoever reads that inbox sees both letters."));
+    CAllowShared = NewCheckBox(PMore, "CAllowShared", "Allow a shared a&ddress",
+        "Two givers with one address: whoever reads that inbox sees both letters.");
     auto* buttons = new QDialogButtonBox(this);
     BSend = buttons->addButton(QStringLiteral("Send"), QDialogButtonBox::AcceptRole);
     BSend->setObjectName(QStringLiteral("BSend"));
