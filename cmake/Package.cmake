@@ -32,4 +32,19 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 # Files must be owned by root in the package whoever builds it.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
+# Debian's own packages lose the compiler's notes (.comment) when they are stripped;
+# CPack's strip keeps them, so they go here, once the programs are installed and stripped.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program
+        \"${CMAKE_INSTALL_BINDIR}/tinselwick\"
+        \"${CMAKE_INSTALL_BINDIR}/tinselwick-cli\"
+        \"${CMAKE_INSTALL_LIBEXECDIR}/tinselwick/tinselwick-print\")
+      execute_process(
+        COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()
+")
+
 include(CPack)
