@@ -3,6 +3,7 @@
 // after being saved as a document, read back, exported as CSV and imported again, and
 // every pair named by the letters' names must be found again.
 
+#include "FuzzSupport.h"
 #include "exchange/Csv.h"
 #include "exchange/DrawExclusions.h"
 #include "exchange/RegisterExport.h"
@@ -18,21 +19,8 @@
 
 namespace {
 
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-std::vector<std::string> Members(const TStringList& participants)
-{
-    std::vector<std::string> members;
-    for (int i = 0; i < participants.Count(); ++i) {
-        const TCCUser* user = UserAt(participants, i);
-        members.push_back(user->FirstName + "|" + user->LastName + "|" + std::to_string(user->GroupNo));
-    }
-    return members;
-}
+using fuzzing::Members;
+using fuzzing::Require;
 
 /// Each participant gives to the next, named as the letters print them.
 void CheckPairsByPrintedName(const TStringList& participants)

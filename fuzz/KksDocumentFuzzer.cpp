@@ -2,6 +2,7 @@
 // with an exception; a document that is read must survive being written and read
 // again with the same texts.
 
+#include "FuzzSupport.h"
 #include "persist/KelPermObjFileStm.h"
 #include "platform/DebugOutput.h"
 #include "register/CCUser.h"
@@ -13,21 +14,8 @@
 
 namespace {
 
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-std::vector<std::string> Names(const TStringList& participants)
-{
-    std::vector<std::string> names;
-    for (int i = 0; i < participants.Count(); ++i) {
-        const TCCUser* user = UserAt(participants, i);
-        names.push_back(user->FirstName + "|" + user->LastName + "|" + std::to_string(user->GroupNo));
-    }
-    return names;
-}
+using fuzzing::Members;
+using fuzzing::Require;
 
 } // namespace
 
@@ -58,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(!again.Incomplete());
     Require(again.GroupNames->Texts() == document.GroupNames->Texts());
     Require(again.Participants->Texts() == document.Participants->Texts());
-    Require(Names(*again.Participants) == Names(*document.Participants));
+    Require(Members(*again.Participants) == Members(*document.Participants));
     Require(again.TemplateLines == document.TemplateLines);
     return 0;
 }

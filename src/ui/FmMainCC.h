@@ -277,6 +277,8 @@ private:
     std::optional<QString> OpenFileDialog(TFileDialogRequest request);
     /// The save dialog, started and remembered as OpenFileDialog.
     std::optional<QString> SaveFileDialog(TFileDialogRequest request);
+    std::optional<QString> FileDialog(
+        std::optional<QString> (IFileDialogService::*dialog)(const TFileDialogRequest&), TFileDialogRequest request);
     /// True when `target` is free, is the current document, or the user agrees to replace it.
     bool MayReplace(const std::string& target);
     /// What became of a file a dialog chose: its folder is where the next dialog starts.

@@ -127,17 +127,19 @@ void TCrisForm::RememberFolderOf(const QString& file)
 
 std::optional<QString> TCrisForm::OpenFileDialog(TFileDialogRequest request)
 {
-    request.InitialFolder = StartingFolder();
-    const std::optional<QString> chosen = services_.FileDialogs.GetOpenFileName(request);
-    if (chosen)
-        RememberFolderOf(*chosen);
-    return chosen;
+    return FileDialog(&IFileDialogService::GetOpenFileName, std::move(request));
 }
 
 std::optional<QString> TCrisForm::SaveFileDialog(TFileDialogRequest request)
 {
+    return FileDialog(&IFileDialogService::GetSaveFileName, std::move(request));
+}
+
+std::optional<QString> TCrisForm::FileDialog(
+    std::optional<QString> (IFileDialogService::*dialog)(const TFileDialogRequest&), TFileDialogRequest request)
+{
     request.InitialFolder = StartingFolder();
-    const std::optional<QString> chosen = services_.FileDialogs.GetSaveFileName(request);
+    const std::optional<QString> chosen = (services_.FileDialogs.*dialog)(request);
     if (chosen)
         RememberFolderOf(*chosen);
     return chosen;
