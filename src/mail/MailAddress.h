@@ -1,13 +1,13 @@
 #pragma once
 // E-mail addresses as a letter's message and the address list use them: the bare
-// addr-spec of RFC 5322, no display name, no comments.
+// address alone (local part, "@", domain), without a display name or comments.
 
 #include <string>
 #include <string_view>
 
 namespace mail {
 
-/// True for an addr-spec in ASCII: a dot-atom or quoted local part, "@", a dot-atom or
+/// True for a bare address in ASCII: a dot-atom or quoted local part, "@", a dot-atom or
 /// bracketed domain, at most 254 characters. Surrounding blanks are the caller's to trim.
 bool IsMailAddress(std::string_view address);
 
