@@ -239,15 +239,8 @@ namespace {
     /// Tells the address list's problems on standard error; true when none stops the sending.
     bool ReportProblems(const mail::TMailRun& run, const QString& list)
     {
-        const auto tell = [&](const TLineProblems& problems, const QString& kind) {
-            for (const TLineProblem& p : problems.Listed())
-                WriteErr(list + (p.line > 0 ? ":" + QString::number(p.line) : QString()) + ": " + kind
-                    + Escaped(QString::fromStdString(p.reason)) + "\n");
-            if (problems.Unlisted() > 0)
-                WriteErr(QString("%1: %2%3 more\n").arg(list, kind).arg(problems.Unlisted()));
-        };
-        tell(run.Warnings(), "warning: ");
-        tell(run.Errors(), "");
+        for (const std::string& line : mail::AddressProblemLines(list.toStdString(), run.Errors(), run.Warnings()))
+            WriteErr(Escaped(QString::fromStdString(line)) + "\n");
         if (run.Errors().Empty())
             return true;
         WriteErr(QString("No letters sent: every giver needs an address of their own in %1.\n").arg(list));

@@ -111,8 +111,7 @@ namespace {
         }
         const std::vector<std::string> existing = ExistingLetterFiles(files);
         if (!existing.empty() && !force)
-            throw platform::EFileListError(
-                "Nothing written: these files exist already (--force replaces them):", existing);
+            throw platform::ExistingFilesError(existing);
         if (!files.empty()) {
             AllowEveryOpenFile();
             const auto application = StartPrinting(invocation);

@@ -189,6 +189,23 @@ TAddressMatch MatchAddresses(std::string_view csv, const std::vector<const TCCUs
     return result;
 }
 
+std::vector<std::string> AddressProblemLines(
+    std::string_view listName, const TLineProblems& errors, const TLineProblems& warnings)
+{
+    std::vector<std::string> lines;
+    const auto add = [&](const TLineProblems& problems, std::string_view kind) {
+        const std::string list(listName);
+        for (const TLineProblem& problem : problems.Listed())
+            lines.push_back(list + (problem.line > 0 ? ":" + std::to_string(problem.line) : std::string()) + ": "
+                + std::string(kind) + problem.reason);
+        if (problems.Unlisted() > 0)
+            lines.push_back(list + ": " + std::string(kind) + std::to_string(problems.Unlisted()) + " more");
+    };
+    add(warnings, "warning: ");
+    add(errors, "");
+    return lines;
+}
+
 std::string GiverName(const TCCUser& giver)
 {
     std::string name = giver.SpacedName();

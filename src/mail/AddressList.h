@@ -31,6 +31,12 @@ struct TAddressMatch {
 /// warning instead of an error.
 TAddressMatch MatchAddresses(std::string_view csv, const std::vector<const TCCUser*>& givers, bool allowShared);
 
+/// The problems of a match as a person reads them, the warnings first, a line each:
+/// "LIST:LINE: reason", "LIST: reason" for what concerns no line, the warnings marked
+/// "warning: ", and "LIST: N more" for those beyond the listed ones.
+std::vector<std::string> AddressProblemLines(
+    std::string_view listName, const TLineProblems& errors, const TLineProblems& warnings);
+
 /// A giver's name as messages show it: "FIRST LAST" in UTF-8, no trailing blank.
 std::string GiverName(const TCCUser& giver);
 

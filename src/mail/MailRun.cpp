@@ -258,7 +258,7 @@ int TMailRun::WriteMessageFiles(const std::string& folder, bool force)
                     "Not written: " + paths.back() + " is " + input + ", which the run reads", { paths.back() });
     }
     if (!existing.empty() && !force)
-        throw platform::EFileListError("Nothing written: these files exist already (--force replaces them):", existing);
+        throw platform::ExistingFilesError(std::move(existing));
     MakeFolder(folder);
     for (std::size_t g = 0; g < givers_.size(); ++g) {
         const std::string bytes = Message(givers_[g]);

@@ -1,8 +1,7 @@
 #pragma once
-// Errors that name files made up by the program (a letter's), which no command line
-// gave. An error that lists files, such as those a writer will not replace. The paths are the
-// file system's bytes and the rest is the program's text, so they are kept apart: a
-// display shows each in its own encoding. what() holds both, a path a line.
+// Errors that name files the program made up itself (a letter's), which no command line
+// gave: the paths are the file system's bytes and the rest is the program's text, so the
+// error keeps the paths apart and a display shows each in its own encoding.
 
 #include <stdexcept>
 #include <string>
@@ -11,6 +10,8 @@
 
 namespace platform {
 
+/// An error that lists files, such as those a writer will not replace; what() holds the
+/// heading and the files, a file a line.
 class EFileListError : public std::runtime_error {
 public:
     EFileListError(const std::string& heading, std::vector<std::string> paths)
@@ -33,6 +34,12 @@ private:
     std::string heading_;
     std::vector<std::string> paths_;
 };
+
+/// The refusal of a writer that finds some of its files there already.
+inline EFileListError ExistingFilesError(std::vector<std::string> paths)
+{
+    return EFileListError("Nothing written: these files exist already (--force replaces them):", std::move(paths));
+}
 
 /// The file names an error's message quotes: the file system's bytes amid the program's
 /// text, which a display shows each in its own encoding.

@@ -34,6 +34,15 @@ void TellMailError(IMessageService& messages, const std::exception& error)
     messages.ErrorBox(QString::fromStdString(WithFullStop(error.what())));
 }
 
+/// The address list's problems as the command-line tool prints them.
+QStringList ProblemLines(const QString& listName, const TLineProblems& errors, const TLineProblems& warnings)
+{
+    QStringList lines;
+    for (const std::string& line : mail::AddressProblemLines(listName.toStdString(), errors, warnings))
+        lines << QString::fromStdString(line);
+    return lines;
+}
+
 } // namespace
 
 void TCrisForm::EmailLetters1Click(QObject*)
@@ -93,7 +102,7 @@ TAddressCheck TCrisForm::AddressProblems(const QString& file, bool allowShared) 
                 givers.push_back(giver);
     const mail::TAddressMatch match
         = mail::MatchAddresses(platform::ReadWholeFile(NativeFullPath(file)), givers, allowShared);
-    return { AddressProblemLines(QFileInfo(file).fileName(), match.errors, match.warnings), match.errors.Empty() };
+    return { ProblemLines(QFileInfo(file).fileName(), match.errors, match.warnings), match.errors.Empty() };
 }
 
 void TCrisForm::SendLetters(TMailDialog& dialog)
@@ -137,7 +146,7 @@ void TCrisForm::SendLetters(TMailDialog& dialog)
         return;
     }
     const QString listName = QFileInfo(request.addressList).fileName();
-    const QStringList problems = AddressProblemLines(listName, run->Errors(), run->Warnings());
+    const QStringList problems = ProblemLines(listName, run->Errors(), run->Warnings());
     dialog.ShowProblems({ problems, run->Errors().Empty() });
     if (!run->Errors().Empty()) {
         services_.Messages.ListMessage(TMessageKind::Error,

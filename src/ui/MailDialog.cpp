@@ -36,24 +36,7 @@ QLineEdit* NewEdit(QWidget* parent, const char* name)
     return edit;
 }
 
-void AddLines(QStringList& lines, const QString& fileName, const TLineProblems& problems, const QString& kind)
-{
-    for (const TLineProblem& problem : problems.Listed())
-        lines << fileName + (problem.line > 0 ? QStringLiteral(":") + QString::number(problem.line) : QString())
-                + QStringLiteral(": ") + kind + QString::fromStdString(problem.reason);
-    if (problems.Unlisted() > 0)
-        lines << QStringLiteral("%1: %2%3 more").arg(fileName, kind).arg(problems.Unlisted());
-}
-
 } // namespace
-
-QStringList AddressProblemLines(const QString& fileName, const TLineProblems& errors, const TLineProblems& warnings)
-{
-    QStringList lines;
-    AddLines(lines, fileName, warnings, QStringLiteral("warning: "));
-    AddLines(lines, fileName, errors, QString());
-    return lines;
-}
 
 TMailDialog::TMailDialog(const TMailRequest& start, TOpenFile openFile, TCheckAddresses check, QWidget* parent)
     : QDialog(parent)

@@ -5,7 +5,6 @@
 // under "More" a certificate file and whether two givers may share an address. The
 // window does the sending: the dialog stays open until the letters are on their way.
 
-#include "exchange/LineProblems.h"
 #include "platform/gui/FileDialogService.h"
 #include "ui/ProgramSettings.h"
 
@@ -33,14 +32,9 @@ struct TMailRequest {
     bool allowShared = false;
 };
 
-/// The address list's problems as the list shows them and the command-line tool prints
-/// them: "people.csv:3: reason", "people.csv: reason" for what concerns no line, the
-/// warnings marked "warning: " and listed first.
-QStringList AddressProblemLines(const QString& fileName, const TLineProblems& errors, const TLineProblems& warnings);
-
 /// An address list checked against the register.
 struct TAddressCheck {
-    QStringList lines; ///< as AddressProblemLines gives them
+    QStringList lines; ///< as mail::AddressProblemLines gives them
     bool ready = false; ///< every giver has an address of their own: only warnings, if anything
 };
 
